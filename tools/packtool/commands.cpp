@@ -1,0 +1,15 @@
+// The table of packtool's commands.
+#include "command.h"
+
+namespace packtool {
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {u"descriptor", RunDescriptor,
+       "packtool descriptor create OUT [--field N=TEXT]...\n"
+       "packtool descriptor show FILE\n"},
+  };
+  return commands;
+}
+
+}  // namespace packtool
