@@ -93,7 +93,10 @@ void Application::ProcessMessages() {
 }
 
 void Application::HandleMessage() {
-  if (!ProcessMessage()) platform_->Wait(*this);
+  if (ProcessMessage()) return;
+  // Waiting is where the user's input arrives (the headless idle step closes
+  // the active form): its failures leave a handler like any message's.
+  Deliver([this] { platform_->Wait(*this); });
 }
 
 void Application::PostCall(std::function<void()> call) { platform_->Post(Message{false, std::move(call)}); }
