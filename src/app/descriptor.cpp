@@ -24,36 +24,24 @@ int HexDigit(char c) {
 // with its header.
 constexpr std::int32_t kLengthOverflow = 2147483634;
 
-template <class Char>
-std::string Unscramble(std::basic_string_view<Char> payload, std::u16string (*show)(std::basic_string_view<Char>)) {
+}  // namespace
+
+std::string UnscrambleText(std::string_view payload) {
   const std::size_t n = payload.size() / 2;
   std::string plain;
   plain.reserve(n);
   for (std::size_t k = 0; k < n; ++k) {
-    const Char a = payload[2 * k];
-    const Char b = payload[2 * k + 1];
-    const int high = a < 0x80 ? HexDigit(static_cast<char>(a)) : -1;
-    const int low = b < 0x80 ? HexDigit(static_cast<char>(b)) : -1;
+    const int high = HexDigit(payload[2 * k]);
+    const int low = HexDigit(payload[2 * k + 1]);
     if (high < 0 || low < 0) {
-      throw base::EConvertError(
-          base::Format(u"'%s' is not a valid integer value", {u"$" + show(payload.substr(2 * k, 2))}));
+      // The pair is shown as the text it is in the ANSI code page.
+      const std::u16string pair = sys::DecodeBytes(sys::kCodePageAnsi, payload.substr(2 * k, 2)).value_or(u"");
+      throw base::EConvertError(base::Format(u"'%s' is not a valid integer value", {u"$" + pair}));
     }
     plain.push_back(static_cast<char>((high * 16 + low) ^ DescriptorKey[k % DescriptorKey.size()]));
   }
   return plain;
 }
-
-std::u16string ShowAnsi(std::string_view pair) {
-  return sys::DecodeBytes(sys::kCodePageAnsi, pair).value_or(std::u16string());
-}
-
-std::u16string ShowText(std::u16string_view pair) { return std::u16string(pair); }
-
-}  // namespace
-
-std::string UnscrambleText(std::string_view payload) { return Unscramble<char>(payload, ShowAnsi); }
-
-std::string UnscrambleText(std::u16string_view payload) { return Unscramble<char16_t>(payload, ShowText); }
 
 std::string ScrambleText(std::string_view plain) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -115,7 +103,9 @@ void ReadDescriptorFile(const std::u16string& path, const DescriptorTargets& tar
     return;
   }
   *targets.packageId = fields[kPackageIdField];
-  UnscrambleText(std::u16string_view(fields[kCheckField]));
+  // Field 13 is checked as the bytes it was in the file, so a character of
+  // two bytes counts as a pair.
+  UnscrambleText(sys::EncodeText(sys::kCodePageAnsi, fields[kCheckField]).value_or(std::string()));
   *targets.installerName = fields[kInstallerNameField];
   *targets.bannerUrl = fields[kBannerUrlField];
   *targets.portalUrl = fields[kPortalUrlField];

@@ -27,11 +27,10 @@ inline constexpr std::size_t kBannerUrlField = 21;
 inline constexpr std::size_t kPortalUrlField = 30;
 
 // Payload pairs to plain bytes. EConvertError "'$xy' is not a valid integer
-// value" for the first pair that is not two hexadecimal digits; an odd last
-// byte is not used.
+// value" for the first pair that is not two hexadecimal digits (the pair
+// shown as ANSI text); an odd last byte is not used. Field 13 goes through
+// here too, turned back into ANSI bytes.
 std::string UnscrambleText(std::string_view payload);
-// The same over text, for field 13, which is checked the same way.
-std::string UnscrambleText(std::u16string_view payload);
 // The inverse, in upper-case digits: for authoring descriptors.
 std::string ScrambleText(std::string_view plain);
 
