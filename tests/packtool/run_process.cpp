@@ -1,0 +1,154 @@
+// Runs a program with its output caught in files of a temporary directory.
+#include "run_process.h"
+
+#include "support/temp_dir.h"
+#include "sys/codepage.h"
+#include "sys/file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#endif
+
+namespace testing_support {
+
+std::u16string SiblingProgram(const std::u16string& name) {
+  const std::u16string self = sys::ExecutablePath();
+  const std::u16string dir = self.substr(0, self.find_last_of(sys::kPathDelimiter) + 1);
+#ifdef _WIN32
+  return dir + name + u".exe";
+#else
+  return dir + name;
+#endif
+}
+
+#ifdef _WIN32
+namespace {
+
+// One argument as the C runtime's command-line parser reads it back.
+std::wstring Quote(const std::u16string& arg) {
+  const std::wstring text(arg.begin(), arg.end());
+  if (!text.empty() && text.find_first_of(L" \t\"") == std::wstring::npos) return text;
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : text) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(2 * backslashes, L'\\');
+  quoted.push_back(L'"');
+  return quoted;
+}
+
+struct Handle {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  ~Handle() {
+    if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
+  }
+};
+
+HANDLE Inheritable(const std::u16string& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, TRUE};
+  return CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &attributes, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::u16string& program, const std::vector<std::u16string>& args) {
+  TempDir dir;
+  ProcessResult result;
+  std::wstring commandLine = Quote(program);
+  for (const auto& arg : args) commandLine += L" " + Quote(arg);
+  {
+    Handle in, out, err;
+    in.h = Inheritable(u"NUL", GENERIC_READ, OPEN_EXISTING);
+    out.h = Inheritable(dir.Text("out"), GENERIC_WRITE, CREATE_ALWAYS);
+    err.h = Inheritable(dir.Text("err"), GENERIC_WRITE, CREATE_ALWAYS);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in.h;
+    startup.hStdOutput = out.h;
+    startup.hStdError = err.h;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(reinterpret_cast<const wchar_t*>(program.c_str()), commandLine.data(), nullptr, nullptr,
+                        TRUE, 0, nullptr, nullptr, &startup, &info)) {
+      return result;
+    }
+    Handle process, thread;
+    process.h = info.hProcess;
+    thread.h = info.hThread;
+    if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) {
+      TerminateProcess(info.hProcess, 1);
+      WaitForSingleObject(info.hProcess, INFINITE);
+      return result;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    result.exitCode = static_cast<int>(code);
+  }
+  result.out = ReadFile(dir.Path() / "out");
+  result.err = ReadFile(dir.Path() / "err");
+  return result;
+}
+#else
+ProcessResult RunProcess(const std::u16string& program, const std::vector<std::u16string>& args) {
+  TempDir dir;
+  ProcessResult result;
+  const std::string path = sys::ToUtf8(program);
+  std::vector<std::string> words = {path};
+  for (const auto& arg : args) words.push_back(sys::ToUtf8(arg));
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const std::string outPath = (dir.Path() / "out").string();
+  const std::string errPath = (dir.Path() / "err").string();
+
+  const pid_t child = ::fork();
+  if (child < 0) return result;
+  if (child == 0) {
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0) ::_exit(126);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::execv(path.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  for (;;) {
+    const pid_t done = ::waitpid(child, &status, WNOHANG);
+    if (done == child) break;
+    if (done < 0 && errno != EINTR) return result;
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return result;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  result.out = ReadFile(dir.Path() / "out");
+  result.err = ReadFile(dir.Path() / "err");
+  return result;
+}
+#endif
+
+}  // namespace testing_support
