@@ -1,0 +1,21 @@
+// The ZIP module's own error kinds. Failures that belong to streams, files,
+// encodings and paths use the shared kinds of base/exception.h.
+#pragma once
+
+#include "base/exception.h"
+
+namespace zip {
+
+// The kind macro inherits constructors by the base's own name, which must
+// therefore be unqualified.
+using Exception = base::Exception;
+
+// A damaged or unsupported archive, or a misuse of TZipFile.
+PACKSTUB_ERROR_KIND(EZipException, Exception);
+// A Deflate stream that zlib refuses: zlib's text for the code.
+PACKSTUB_ERROR_KIND(EInflateError, Exception);
+// An entry that would be written outside the destination directory, or
+// through a symbolic link; the text names the entry.
+PACKSTUB_ERROR_KIND(EZipUnsafeEntry, EZipException);
+
+}  // namespace zip

@@ -1,0 +1,184 @@
+// TZipFile, the writing half: where each entry goes, the directories it
+// needs, its data, and its time and attributes.
+#include <algorithm>
+
+#include "base/exception.h"
+#include "base/file_stream.h"
+#include "base/text.h"
+#include "sys/file.h"
+#include "sys/file_meta.h"
+#include "zip/zip_errors.h"
+#include "zip/zip_file.h"
+
+namespace zip {
+namespace {
+
+constexpr PathStyle kStyle = kNativePathStyle;
+
+bool EndsWithSeparator(std::u16string_view path) {
+  return !path.empty() && (path.back() == Delimiter(kStyle) || (kStyle == PathStyle::Windows && path.back() == u'/'));
+}
+
+// The full form of a path, as the path tests want it: a failure is the
+// system's text as ENotSupportedException. (The full-path operation works on
+// text alone, so a missing file never makes it fail.)
+std::u16string FullPath(const std::u16string& path) {
+  auto full = sys::FullPathName(path);
+  if (!full) throw base::ENotSupportedException(sys::ErrorText(full.Error()));
+  return *full;
+}
+
+std::u16string WithoutTrailingSeparator(std::u16string path) {
+  while (path.size() > 1 && EndsWithSeparator(path)) {
+    if (kStyle == PathStyle::Windows && path.size() == 3 && path[1] == u':') break;  // "C:\"
+    path.pop_back();
+  }
+  return path;
+}
+
+void CheckDrive(const std::u16string& fullPath) {
+  if (kStyle != PathStyle::Windows) return;
+  if (fullPath.size() >= 2 && fullPath[1] == u':') {
+    std::u16string root = fullPath.substr(0, 2) + u'\\';
+    if (!sys::DirectoryExists(root)) throw base::EDirectoryNotFoundException(u"The drive cannot be found");
+  }
+}
+
+[[noreturn]] void ThrowThroughLink(std::u16string_view name) {
+  throw EZipUnsafeEntry(base::Format(u"Entry \"%s\" would be written through a symbolic link", {name}));
+}
+
+}  // namespace
+
+void TZipFile::ExtractZipFile(const std::u16string& ZipFileName, const std::u16string& Path,
+                              const base::TEncoding* Encoding, const TZipProgress& ZipProgress) {
+  TZipFile archive;  // its destructor closes the file on every path
+  archive.SetEncoding(Encoding);
+  archive.SetProgress(ZipProgress);
+  archive.Open(ZipFileName, TZipMode::zmRead);
+  archive.ExtractAll(Path);
+  archive.Close();
+}
+
+void TZipFile::ExtractAll(const std::u16string& Path) {
+  if (mode_ != TZipMode::zmRead) throw EZipException(u"File must be open for reading");
+  for (std::size_t i = 0; i < headers_.size(); ++i) Extract(static_cast<int>(i), Path, true);
+}
+
+std::u16string TZipFile::BaseDirectory(const std::u16string& Path) {
+  if (baseFullPath_.empty() || Path != basePath_) {
+    basePath_ = Path;
+    knownDirectories_.clear();
+    auto full = sys::FullPathName(Path.empty() ? std::u16string(u".") : Path);
+    baseFullPath_ = WithoutTrailingSeparator(full ? *full : Path);
+  }
+  return baseFullPath_;
+}
+
+void TZipFile::MakeDirectories(const std::u16string& directory, const std::u16string& entryName) {
+  if (HasInvalidPathChars(directory)) throw base::EArgumentException(u"Invalid characters in path");
+  const std::u16string full = WithoutTrailingSeparator(FullPath(directory));
+  CheckFullPath(full, kMaxDirectoryPath, kStyle);
+  CheckDrive(full);
+  if (knownDirectories_.contains(full)) return;
+  const std::size_t baseDepth = PathLevels(baseFullPath_, kStyle).size();
+  const std::vector<std::u16string> levels = PathLevels(full, kStyle);
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    const std::u16string& level = levels[i];
+    if (knownDirectories_.contains(level)) continue;
+    // Below the destination only this extraction makes directories, and a
+    // link there could lead anywhere: it is refused, not followed. What lies
+    // above is the caller's choice.
+    if (i >= baseDepth && sys::IsSymbolicLink(level)) ThrowThroughLink(entryName);
+    // A level that cannot be made is not reported: creating the file in it
+    // fails next, with the system's reason.
+    if (!sys::DirectoryExists(level) && sys::MakeDirectory(level) != 0) return;
+    if (!sys::DirectoryExists(level)) return;
+    knownDirectories_.insert(level);
+  }
+}
+
+// Called only for a path that names an existing file, right after that was
+// seen, so "The specified file was not found" cannot arise here.
+void TZipFile::ApplyMetadata(const std::u16string& path, const TZipHeader& local, const TZipHeader& central) {
+  const std::optional<sys::LocalDateTime> time = DosDateTime(local.ModifiedDateTime);
+  const unsigned host = central.MadeByVersion >> 8;
+  const bool dosAttributes = host == kMadeByMsDos;
+  // Unix permission bits mean something on POSIX only, and only for a
+  // regular file: a link or directory entry written as a file keeps the
+  // permissions it was created with.
+  const unsigned unixMode = central.ExternalAttributes >> 16;
+  const bool unixPermissions =
+      kStyle == PathStyle::Posix && host == kMadeByUnix && (unixMode & 0170000) == 0100000;
+  if (!time && !dosAttributes && !unixPermissions) return;
+
+  // The tests before the updates. Nothing changes between the updates, so
+  // one round of tests stands for the round before each.
+  const std::u16string full = FullPath(path);
+  CheckFullPath(full, kMaxFilePath, kStyle);
+  CheckDrive(full);
+  const std::u16string directory = WithoutTrailingSeparator(DirectoryPart(full, kStyle));
+  if (!knownDirectories_.contains(directory) && !sys::DirectoryExists(directory)) {
+    throw base::EDirectoryNotFoundException(u"The specified path was not found");
+  }
+  // The caller has just seen the file exist; nothing has happened since.
+
+  // Courtesies, as on any unpacking: a time or attribute the system refuses
+  // leaves the file as it is.
+  if (time) (void)sys::SetFileTimesFromLocal(full, *time);
+  if (dosAttributes) {
+    (void)sys::ApplyDosAttributes(full, central.ExternalAttributes & 0xFF & ~0x08u);
+  } else if (unixPermissions) {
+    (void)sys::ApplyPermissionBits(full, unixMode & 0777);
+  }
+}
+
+void TZipFile::Extract(int Index, const std::u16string& Path, bool CreateSubdirs) {
+  TZipHeader local;
+  // Opened for every entry, directory entries included; released on every
+  // path when this function is left.
+  const std::unique_ptr<base::TStream> data = Read(Index, local);
+  const TZipHeader& central = headers_[static_cast<std::size_t>(Index)];
+  const std::u16string name = EntryName(local, central);
+  const std::u16string target = CombineEntryPath(Path, name, kStyle, CreateSubdirs);
+
+  // The name's own rules refuse rooted names and ".." components; the full
+  // path catches whatever the platform's own resolution would still make
+  // of a name (a device name on Windows, for one).
+  const std::u16string base = BaseDirectory(Path);
+  const std::u16string fullTarget = FullPath(target);
+  if (!IsWithinDirectory(base, fullTarget, kStyle)) {
+    throw EZipUnsafeEntry(
+        base::Format(u"Entry \"%s\" would be written outside the destination directory", {name}));
+  }
+
+  const std::u16string directory = DirectoryPart(target, kStyle);
+  if (!directory.empty()) MakeDirectories(directory, name);
+  if (EndsWithSeparator(target)) return;  // a directory entry: it exists now
+
+  if (WithoutTrailingSeparator(fullTarget) != base && sys::IsSymbolicLink(fullTarget)) {
+    ThrowThroughLink(name);
+  }
+  {
+    base::TFileStream out = base::TFileStream::Create(target, sys::Share::None);
+    const std::uint32_t size = central.UncompressedSize;
+    if (size > 0) {
+      const std::size_t blockSize = std::min<std::size_t>(kCopyBufferSize, size);
+      if (copyBufferSize_ < blockSize) {
+        copyBuffer_.reset(new char[blockSize]);
+        copyBufferSize_ = blockSize;
+      }
+      std::uint64_t written = 0;
+      while (written < size) {
+        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, size - written));
+        data->ReadBuffer(copyBuffer_.get(), block);
+        out.WriteBuffer(copyBuffer_.get(), block);
+        written += block;
+        if (progress_) progress_(name, central, written);
+      }
+    }
+  }  // closed here, before its time and attributes are set
+  if (sys::FileExists(target)) ApplyMetadata(target, local, central);
+}
+
+}  // namespace zip
