@@ -20,6 +20,7 @@ struct Command {
 const std::vector<Command>& Commands();
 
 int RunDescriptor(const Args& args);
+int RunUnzip(const Args& args);
 int RunFetch(const Args& args);
 
 // Output is UTF-8 on every platform, to a terminal or a pipe.

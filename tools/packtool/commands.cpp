@@ -8,6 +8,7 @@ const std::vector<Command>& Commands() {
       {u"descriptor", RunDescriptor,
        "packtool descriptor create OUT [--field N=TEXT]...\n"
        "packtool descriptor show FILE\n"},
+      {u"unzip", RunUnzip, "packtool unzip ARCHIVE DIR\n"},
       {u"fetch", RunFetch, "packtool fetch URL OUT\n"},
   };
   return commands;
