@@ -114,6 +114,9 @@ TEST_F(StartUp, MissingDescriptorShowsThePathAndEndsByItself) {
   EXPECT_EQ(recorder_->timeline, (Strings{message, "terminate", "Form5 shown", "Form5 hidden", "Form2 shown"}));
   EXPECT_TRUE(program->Application().Terminated());
   EXPECT_EQ(recorder_->Boxes().size(), 1u);
+  // The portal window's show handler ran in full: the download directory
+  // beside the executable exists.
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.Path() / "download"));
 }
 
 TEST_F(StartUp, DamagedDescriptorIsRejectedAndEndsByItself) {
