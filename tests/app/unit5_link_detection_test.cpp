@@ -108,7 +108,9 @@ TEST(PageText, ByteOrderMarksDecideTheEncoding) {
   EXPECT_EQ(PageText(std::string("\xFF\xFE" "a\0b\0", 6)), u"ab");
   EXPECT_EQ(PageText(std::string("\xFE\xFF" "\0a\0b", 6)), u"ab");
   // Without a mark: the ANSI code page, here 936 (on POSIX it always is).
-  if (sys::ActiveAnsiCodePage() == 936) EXPECT_EQ(PageText("\xD6\xD0\xCE\xC4"), u"中文");
+  if (sys::ActiveAnsiCodePage() == 936) {
+    EXPECT_EQ(PageText("\xD6\xD0\xCE\xC4"), u"中文");
+  }
 }
 
 TEST(PageText, LineBreaksBecomeCrLfAndTheTextEndsAtItsFirstNul) {

@@ -27,7 +27,7 @@ def build_package():
     with zipfile.ZipFile(data, "w", zipfile.ZIP_DEFLATED) as archive:
         setup = zipfile.ZipInfo("setup.sh", date_time=(2026, 12, 1, 12, 0, 0))
         setup.create_system = 3  # Unix, so the execute bit travels with it
-        setup.external_attr = 0o755 << 16
+        setup.external_attr = 0o100755 << 16  # a regular file, rwxr-xr-x
         setup.compress_type = zipfile.ZIP_DEFLATED
         archive.writestr(setup, INSTALLER)
         readme = zipfile.ZipInfo("docs/readme.txt", date_time=(2026, 12, 1, 12, 0, 0))

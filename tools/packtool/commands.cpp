@@ -10,6 +10,7 @@ const std::vector<Command>& Commands() {
        "packtool descriptor show FILE\n"},
       {u"unzip", RunUnzip, "packtool unzip ARCHIVE DIR\n"},
       {u"fetch", RunFetch, "packtool fetch URL OUT\n"},
+      {u"marker", RunMarker, "packtool marker PAGE\n"},
   };
   return commands;
 }
