@@ -224,9 +224,16 @@ TBodyStep TBodyParser::Finish() {
       step.kind = Kind::Done;
       break;
     // The data of a chunked body is complete once its last chunk has come;
-    // a server that closes instead of ending its trailer loses nothing.
+    // a server that closes instead of ending its trailer loses nothing. The
+    // unfinished line still counts as taken.
     case State::Trailer:
     case State::MultipartRest:
+      if (const std::size_t unfinished = line_.Unfinished()) {
+        line_.Reset();
+        return {Kind::Line, 0, nullptr, unfinished};
+      }
+      step.kind = Kind::Done;
+      break;
     case State::UntilClose:
     case State::Done:
       step.kind = Kind::Done;

@@ -46,8 +46,8 @@ class TLineReader {
   const std::string& Bytes() const { return line_; }
   // Bytes the line took from the input, its line end included.
   std::size_t RawSize() const { return raw_; }
-  // Bytes of an unfinished line taken so far.
-  std::size_t Pending() const { return line_.size(); }
+  // Bytes of an unfinished line taken so far (0 after a complete one).
+  std::size_t Unfinished() const { return complete_ ? 0 : raw_; }
   void Reset() {
     line_.clear();
     raw_ = 0;

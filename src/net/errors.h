@@ -43,7 +43,8 @@ PACKSTUB_ERROR_KIND(EConnClosedGracefully, Exception);
 PACKSTUB_ERROR_KIND(EMaxLineLengthExceeded, Exception);
 // "Unknown Protocol": no port can be found for the address.
 PACKSTUB_ERROR_KIND(EUnknownProtocol, Exception);
-// "TLS is not available on this connection"
+// "TLS is not available on this connection". Not raised by this client:
+// every connection can carry TLS, so a redirect to "https" is followed.
 PACKSTUB_ERROR_KIND(ETlsUnavailable, Exception);
 // "Could not load SSL library."
 PACKSTUB_ERROR_KIND(ETlsLibraryLoadError, Exception);

@@ -236,6 +236,12 @@ TEST(BodyParser, CountsEveryChunkedFramingLineWithItsLineEnd) {
     for (std::size_t n : result.lines) total += n;
     EXPECT_EQ(total, wire.size());
   }
+  // Closed inside a trailer line: the data is whole, and the bytes of the
+  // unfinished line still count.
+  const std::string cut = "1\r\nx\r\n0\r\nT: par";
+  const BodyResult closed = FeedBody(TBodyParser(TBodyFraming::Chunked, 0, "", 64), cut, 3, true);
+  EXPECT_EQ(closed.end, TBodyStep::Kind::Done);
+  EXPECT_EQ(closed.lines, (std::vector<std::size_t>{3, 2, 3, 6}));
   TBodyParser parser(TBodyFraming::Chunked, 0, "", 8);
   const BodyResult tooLong = FeedBody(std::move(parser), "123456789\r\n", 1, false);
   EXPECT_EQ(tooLong.end, TBodyStep::Kind::TooLong);

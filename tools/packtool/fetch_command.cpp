@@ -35,11 +35,17 @@ class Progress {
     const auto now = std::chrono::steady_clock::now();
     if (!force && count != total_ && now - last_ < std::chrono::milliseconds(200)) return;
     last_ = now;
-    std::string line = "\r" + std::to_string(count) + " bytes";
+    std::string line = "\r";
     if (total_ > 0) {
-      line = "\r" + std::to_string(count * 100 / total_) + "% " + std::to_string(count) + " of " +
-             std::to_string(total_) + " bytes";
+      line += std::to_string(count * 100 / total_);
+      line += "% ";
+      line += std::to_string(count);
+      line += " of ";
+      line += std::to_string(total_);
+    } else {
+      line += std::to_string(count);
     }
+    line += " bytes";
     line += "   ";
     sys::WriteStd(sys::StdStream::Error, line);
     drawn_ = true;
