@@ -147,6 +147,10 @@ void TZipFile::Close() {
   reader_.reset();
   file_.reset();
   startPosition_ = 0;
+  // What was learnt about the destination belongs to this archive's run.
+  knownDirectories_.clear();
+  basePath_.clear();
+  baseFullPath_.clear();
 }
 
 void TZipFile::FindEndRecord(std::uint16_t& entryCount, std::uint32_t& directoryOffset) {
