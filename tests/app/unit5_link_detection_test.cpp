@@ -12,6 +12,9 @@ struct SegmentCase {
   std::u16string fileName;
 };
 
+// Names the case by its address in test listings.
+void PrintTo(const SegmentCase& c, std::ostream* os) { *os << '"' << sys::ToUtf8(c.address) << '"'; }
+
 class LastUrlSegmentTest : public ::testing::TestWithParam<SegmentCase> {};
 
 TEST_P(LastUrlSegmentTest, TakesTheLastItem) {
