@@ -144,6 +144,21 @@ TEST_F(PortalWindow, EscapingPackageNameIsRefusedBeforeAnythingIsTouched) {
   }
 }
 
+TEST_F(PortalWindow, TempFileThatCannotBeCreatedIsReportedWithoutTermination) {
+  WriteDescriptor("http://portal/", u"setup.exe");
+  std::filesystem::create_directories(Download("pkg.zip.tmp"));
+  Start(false);
+  HandDocuments({{"|||http://h/pkg.zip*", true}});
+  Run();
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].kind, EventKind::ErrorReport);
+  const std::u16string expected = u"Cannot create file \"" + sys::FromUtf8(Download("pkg.zip.tmp").string()) + u"\". ";
+  EXPECT_EQ(Boxes()[0].text.substr(0, expected.size()), expected);
+  EXPECT_EQ(Boxes()[0].text.back(), u'.');
+  EXPECT_EQ(Count(EventKind::Terminate), 1u);  // the window's own close only
+  EXPECT_TRUE(Form().Panel2.Visible());
+}
+
 TEST_F(PortalWindow, ProgressHandlersCountInHundredsAndCutThePercentage) {
   WriteDescriptor("http://portal/", u"setup.exe");
   Start(false);
