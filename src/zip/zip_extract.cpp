@@ -106,10 +106,12 @@ void TZipFile::ApplyMetadata(const std::u16string& path, const TZipHeader& local
   const bool dosAttributes = host == kMadeByMsDos;
   // Unix permission bits mean something on POSIX only, and only for a
   // regular file: a link or directory entry written as a file keeps the
-  // permissions it was created with.
+  // permissions it was created with. Some archivers store the bits without
+  // a file type; those entries are plain files too.
   const unsigned unixMode = central.ExternalAttributes >> 16;
+  const unsigned unixType = unixMode & 0170000;
   const bool unixPermissions =
-      kStyle == PathStyle::Posix && host == kMadeByUnix && (unixMode & 0170000) == 0100000;
+      kStyle == PathStyle::Posix && host == kMadeByUnix && (unixType == 0100000 || (unixType == 0 && unixMode != 0));
   if (!time && !dosAttributes && !unixPermissions) return;
 
   // The tests before the updates. Nothing changes between the updates, so

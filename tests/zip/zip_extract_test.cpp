@@ -259,6 +259,8 @@ TEST_F(ZipExtractTest, AppliesUnixPermissionBitsButNeverLinksOrSpecialBits) {
       Entry{.name = "setup.sh", .data = "#!/bin/sh\n", .madeBy = unix, .externalAttributes = 0106755u << 16},
       Entry{.name = "link", .data = "/etc/passwd", .madeBy = unix, .externalAttributes = 0120777u << 16},
       Entry{.name = "plain", .data = "p", .madeBy = unix, .externalAttributes = 0100600u << 16},
+      // Permission bits stored without a file type.
+      Entry{.name = "untyped", .data = "u", .madeBy = unix, .externalAttributes = 0750u << 16},
       Entry{.name = "dos-ro", .data = "r", .externalAttributes = 0x01},
       Entry{.name = "dos-hidden", .data = "h", .externalAttributes = 0x02 | 0x04 | 0x20}};
   Extract(archive);
@@ -270,6 +272,7 @@ TEST_F(ZipExtractTest, AppliesUnixPermissionBitsButNeverLinksOrSpecialBits) {
   EXPECT_EQ(ReadFile(Out("link")), "/etc/passwd");
   EXPECT_EQ(mode("link") & 0111u, 0u);
   EXPECT_EQ(mode("plain"), 0600u);
+  EXPECT_EQ(mode("untyped"), 0750u);
   EXPECT_EQ(mode("dos-ro") & 0222u, 0u);
   EXPECT_NE(mode("dos-hidden") & 0200u, 0u);
 }
