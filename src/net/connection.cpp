@@ -48,16 +48,23 @@ bool TConnection::Matches(const std::string& host, std::uint16_t port, bool tls)
 }
 
 void TConnection::Close() {
+  // Tells a TLS server the session ends, unless the connection is broken or
+  // the server ended it first.
+  if (tls_ && socket_.IsOpen() && !peerClosed_ && !failed_) tls_->Shutdown();
   tls_.reset();
   socket_.Close();
   peerClosed_ = false;
+  failed_ = false;
   begin_ = end_ = 0;
 }
 
 void TConnection::Send(std::string_view bytes) {
   const sys::ErrorCode error =
       tls_ ? tls_->SendAll(bytes.data(), bytes.size()) : socket_.SendAll(bytes.data(), bytes.size());
-  if (error != 0) RaiseFor(error, tls_.get());
+  if (error != 0) {
+    failed_ = true;
+    RaiseFor(error, tls_.get());
+  }
 }
 
 bool TConnection::Fill(int readTimeoutMs) {
@@ -66,12 +73,16 @@ bool TConnection::Fill(int readTimeoutMs) {
   if (peerClosed_ || !socket_.IsOpen()) return false;
   if (readTimeoutMs > 0 && !(tls_ && tls_->HasPending())) {
     const sys::Result<bool> ready = socket_.WaitReadable(readTimeoutMs);
+    if (!ready || !*ready) failed_ = true;
     if (!ready) throw ESocketError(ready.Error());
     if (!*ready) throw ESocketError(sys::kSocketTimedOut);
   }
   const sys::Result<std::size_t> received =
       tls_ ? tls_->Receive(buffer_.data(), buffer_.size()) : socket_.Receive(buffer_.data(), buffer_.size());
-  if (!received) RaiseFor(received.Error(), tls_.get());
+  if (!received) {
+    failed_ = true;
+    RaiseFor(received.Error(), tls_.get());
+  }
   if (*received == 0) {
     peerClosed_ = true;
     return false;

@@ -57,6 +57,7 @@ class TConnection {
   std::string host_;
   std::uint16_t port_ = 0;
   bool peerClosed_ = false;
+  bool failed_ = false;  // a send or receive failed: no polite TLS close
   std::vector<char> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;

@@ -65,7 +65,10 @@ THttpClient::~THttpClient() = default;
 void THttpClient::Disconnect() { connection_.Close(); }
 
 THttpClient::Request THttpClient::Prepare(const std::u16string& address) const {
-  const TUri given = ParseUri(address);
+  // "//host/path" names another host with the current scheme.
+  const bool networkPath = address.size() >= 2 && address[0] == u'/' && address[1] == u'/';
+  const std::u16string scheme = SameText(url_.protocol, u"https") ? u"https" : u"http";
+  const TUri given = ParseUri(networkPath ? scheme + u":" + address : address);
   Request request;
   TUri& next = request.url;
   next = url_;

@@ -110,6 +110,14 @@ std::vector<ClientCase> Cases() {
        {"GET /a HTTP/1.1", "GET /b HTTP/1.1"},
        "*",
        {0, 0}},
+      {"a network-path redirect keeps the scheme",
+       "/a",
+       {{Redirect("//localhost:{port}/n")}, {Ok("ok")}},
+       "ok",
+       "",
+       {"GET /a HTTP/1.1", "GET /n HTTP/1.1"},
+       "*",
+       {0, 1}},
       {"a redirect's body is read and thrown away",
        "/a",
        {{"HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 4\r\n\r\nmove"}, {Ok("end")}},
@@ -382,6 +390,15 @@ TEST(HttpClient, AnEventHandlersErrorLeavesGet) {
   client.OnWork = [](net::THttpClient*, net::TWorkMode, std::int64_t) { throw base::EInvalidOperation(u"stop"); };
   base::TMemoryStream stream;
   EXPECT_THROW(client.Get(sys::FromUtf8(server.Base() + "/a"), stream), base::EInvalidOperation);
+}
+
+TEST(HttpClient, AReadTimeoutEndsTheWait) {
+  ScriptServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"}});
+  net::THttpClient client;
+  client.ReadTimeout = 200;
+  const Outcome outcome = Fetch(client, server.Base() + "/slow");
+  EXPECT_EQ(outcome.error, "Socket Error # 10060\r\nConnection timed out.");
+  EXPECT_EQ(outcome.body, "abc");
 }
 
 TEST(HttpClient, AnErrorStatusCarriesItsCodeAndBody) {
