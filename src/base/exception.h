@@ -23,10 +23,13 @@ class Exception : public std::exception {
   std::string utf8_;
 };
 
-#define PACKSTUB_ERROR_KIND(Name, Base) \
-  class Name : public Base {            \
-   public:                              \
-    using Base::Base;                   \
+// Declares an error kind; Parent may be qualified (base::Exception).
+#define PACKSTUB_ERROR_KIND(Name, Parent) \
+  class Name : public Parent {            \
+    using Inherited = Parent;             \
+                                          \
+   public:                                \
+    using Inherited::Inherited;           \
   }
 
 PACKSTUB_ERROR_KIND(EConvertError, Exception);          // a text that is not a number

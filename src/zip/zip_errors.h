@@ -6,14 +6,10 @@
 
 namespace zip {
 
-// The kind macro inherits constructors by the base's own name, which must
-// therefore be unqualified.
-using Exception = base::Exception;
-
 // A damaged or unsupported archive, or a misuse of TZipFile.
-PACKSTUB_ERROR_KIND(EZipException, Exception);
+PACKSTUB_ERROR_KIND(EZipException, base::Exception);
 // A Deflate stream that zlib refuses: zlib's text for the code.
-PACKSTUB_ERROR_KIND(EInflateError, Exception);
+PACKSTUB_ERROR_KIND(EInflateError, base::Exception);
 // An entry that would be written outside the destination directory, or
 // through a symbolic link; the text names the entry.
 PACKSTUB_ERROR_KIND(EZipUnsafeEntry, EZipException);
