@@ -43,7 +43,9 @@ class ConsoleView {
     const auto now = std::chrono::steady_clock::now();
     const bool complete = form_.bfb.Caption() == u"100%";
     if (terminal_) {
-      sys::WriteStd(sys::StdStream::Output, "\r" + line);
+      // Blanks cover what a longer earlier line left behind.
+      const std::size_t cover = lastLine_.size() > line.size() ? lastLine_.size() - line.size() : 0;
+      sys::WriteStd(sys::StdStream::Output, "\r" + line + std::string(cover, ' '));
       open_ = true;
     } else if (complete || now - lastWrite_ >= std::chrono::seconds(1)) {
       sys::WriteStd(sys::StdStream::Output, line + "\n");

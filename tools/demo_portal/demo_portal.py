@@ -31,6 +31,8 @@ def build_package():
         setup.compress_type = zipfile.ZIP_DEFLATED
         archive.writestr(setup, INSTALLER)
         readme = zipfile.ZipInfo("docs/readme.txt", date_time=(2026, 12, 1, 12, 0, 0))
+        readme.create_system = 3
+        readme.external_attr = 0o100644 << 16
         readme.compress_type = zipfile.ZIP_DEFLATED
         archive.writestr(readme, b"The packstub demo package.\n" * 50)
     return data.getvalue()
