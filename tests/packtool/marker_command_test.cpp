@@ -46,7 +46,7 @@ TEST(MarkerCommand, PageWithoutAMarkerExitsOne) {
   const std::string pages[] = {
       "<html>nothing</html>",
       "|||https://h/p.zip*",                                // no "http://" anywhere
-      std::string("<p>\0|||http://h/p.zip*</p>", 27),       // the text ends at its NUL
+      std::string("<p>\0|||http://h/p.zip*</p>", 26),  // the text ends at its NUL
   };
   TempDir dir;
   for (const std::string& page : pages) {
