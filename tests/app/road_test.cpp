@@ -18,20 +18,40 @@ namespace {
 
 using testing_support::HttpServer;
 using testing_support::ReadFile;
-using testing_support::ZipEntry;
+using zip_testing::Entry;
+
+Entry Deflated(std::string name, std::string data) {
+  Entry entry;
+  entry.name = std::move(name);
+  entry.data = std::move(data);
+  entry.method = 8;
+  return entry;
+}
+
+std::string Package(std::vector<Entry> entries) {
+  zip_testing::Archive archive;
+  archive.entries = std::move(entries);
+  return zip_testing::Build(archive);
+}
 
 // An installer that leaves a file behind in its own directory.
 #ifdef _WIN32
 const char kInstaller[] = "setup.cmd";
-ZipEntry InstallerEntry() {
-  return {"setup.cmd", "@echo ran> \"%~dp0installed.txt\"\r\n"};
-}
+Entry InstallerEntry() { return Deflated("setup.cmd", "@echo ran> \"%~dp0installed.txt\"\r\n"); }
 #else
 const char kInstaller[] = "setup.sh";
-ZipEntry InstallerEntry() {
-  return testing_support::UnixEntry("setup.sh", "#!/bin/sh\necho ran > \"$(dirname \"$0\")/installed.txt\"\n", 0755);
+Entry InstallerEntry() {
+  Entry entry = Deflated("setup.sh", "#!/bin/sh\necho ran > \"$(dirname \"$0\")/installed.txt\"\n");
+  entry.madeBy = 0x031E;  // Unix: the execute bit travels with it
+  entry.externalAttributes = 0100755u << 16;
+  return entry;
 }
 #endif
+
+Entry Utf8Named(Entry entry) {
+  entry.flag = 0x0800;
+  return entry;
+}
 
 bool AppearsWithin(const std::filesystem::path& path, std::chrono::seconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -56,7 +76,7 @@ class Road : public PortalFixture {
 
 TEST_F(Road, RunsToTheStartedInstallerAndTheCloseDeletesThePackage) {
   const std::string readme(300000, 'r');
-  Serve(HttpServer::Ok(testing_support::BuildZip({InstallerEntry(), {"docs/读我.txt", readme, true, 0x0800}})));
+  Serve(HttpServer::Ok(Package({InstallerEntry(), Utf8Named(Deflated("docs/读我.txt", readme))})));
   WriteDescriptor(server_.Url("/portal.html"), Installer());
   Start();
   EXPECT_EQ(Run(), 0);
@@ -74,7 +94,7 @@ TEST_F(Road, RunsToTheStartedInstallerAndTheCloseDeletesThePackage) {
 }
 
 TEST_F(Road, CloseDuringTheDownloadTakesEffectAfterTheLaunch) {
-  Serve(HttpServer::Ok(testing_support::BuildZip({InstallerEntry(), {"big.bin", std::string(2000000, 'b')}})));
+  Serve(HttpServer::Ok(Package({InstallerEntry(), Deflated("big.bin", std::string(2000000, 'b'))})));
   WriteDescriptor(server_.Url("/portal.html"), Installer());
   Start();
   bool asked = false;
@@ -140,7 +160,7 @@ TEST_F(Road, InstallerMissingFromThePackage) {
   };
   const Case cases[] = {{u"absent.exe", u"没有找到安装启动程序：absent.exe"}, {u"", u"没有找到安装启动程序："}};
   for (const Case& c : cases) {
-    Serve(HttpServer::Ok(testing_support::BuildZip({{"other.txt", "x"}})));
+    Serve(HttpServer::Ok(Package({Deflated("other.txt", "x")})));
     WriteDescriptor(server_.Url("/portal.html"), c.installerName);
     Start();
     Run();
@@ -154,9 +174,9 @@ TEST_F(Road, InstallerMissingFromThePackage) {
 }
 
 TEST_F(Road, InstallerInASubdirectoryNamedWithBackslashes) {
-  ZipEntry installer = InstallerEntry();
+  Entry installer = InstallerEntry();
   installer.name = "bin/" + installer.name;
-  Serve(HttpServer::Ok(testing_support::BuildZip({installer})));
+  Serve(HttpServer::Ok(Package({installer})));
   WriteDescriptor(server_.Url("/portal.html"), u"bin\\" + Installer());
   Start();
   Run();
@@ -174,7 +194,7 @@ TEST_F(Road, LaunchTheShellRefusesIsNotReportedAsStarted) {
   const std::string savedPath = oldPath != nullptr ? oldPath : "";
   setenv("PATH", dir_.Path().string().c_str(), 1);
 #endif
-  Serve(HttpServer::Ok(testing_support::BuildZip({{name, "data"}})));
+  Serve(HttpServer::Ok(Package({Deflated(name, "data")})));
   WriteDescriptor(server_.Url("/portal.html"), sys::FromUtf8(name));
   Start();
   Run();
@@ -188,7 +208,7 @@ TEST_F(Road, LaunchTheShellRefusesIsNotReportedAsStarted) {
 
 // The console edition itself, run as a separate process beside its pack.db.
 TEST_F(Road, ConsoleEditionRunsTheRoadEndToEnd) {
-  Serve(HttpServer::Ok(testing_support::BuildZip({InstallerEntry()})));
+  Serve(HttpServer::Ok(Package({InstallerEntry()})));
   WriteDescriptor(server_.Url("/portal.html"), Installer());
   const std::u16string self = sys::ExecutablePath();
   const std::filesystem::path bin = std::filesystem::path(self).parent_path();

@@ -1,7 +1,7 @@
 // packtool fetch, run as the built binary against the scripted server.
 #include <gtest/gtest.h>
 
-#include "../packtool/run_process.h"
+#include "support/run_process.h"
 #include "script_server.h"
 #include "support/temp_dir.h"
 #include "sys/codepage.h"

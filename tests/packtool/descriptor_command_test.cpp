@@ -9,7 +9,7 @@
 
 #include "app/descriptor.h"
 #include "app/descriptor_files.h"
-#include "run_process.h"
+#include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "sys/codepage.h"
 #include "sys/file.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run_process.h"
+#include "support/run_process.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -1,102 +1,78 @@
-// ZIP archives for test fixtures.
-#include "zip_builder.h"
+// Hand-made ZIP archives for the tests.
+#include "support/zip_builder.h"
 
 #include <zlib.h>
 
 #include <stdexcept>
 
-namespace testing_support {
-namespace {
+namespace zip_testing {
 
-void Put16(std::string& out, std::uint32_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+std::string Le16(std::uint32_t value) {
+  return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
 }
 
-void Put32(std::string& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+std::string Le32(std::uint32_t value) { return Le16(value & 0xFFFF) + Le16(value >> 16); }
 
-std::string RawDeflate(const std::string& data) {
+std::string Deflate(const std::string& data) {
   z_stream z{};
-  if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
     throw std::runtime_error("deflateInit2");
   }
-  std::string out(deflateBound(&z, static_cast<uLong>(data.size())) + 16, '\0');
+  std::string out(deflateBound(&z, data.size()) + 16, '\0');
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   z.avail_in = static_cast<uInt>(data.size());
   z.next_out = reinterpret_cast<Bytef*>(out.data());
   z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
+  const int rc = deflate(&z, Z_FINISH);
   deflateEnd(&z);
+  if (rc != Z_STREAM_END) throw std::runtime_error("deflate");
+  out.resize(z.total_out);
   return out;
 }
 
-}  // namespace
-
-ZipEntry UnixEntry(std::string name, std::string data, std::uint32_t mode) {
-  ZipEntry entry;
-  entry.name = std::move(name);
-  entry.data = std::move(data);
-  entry.madeBySystem = 3;
-  entry.externalAttributes = (0100000u | mode) << 16;
-  return entry;
+std::string UnicodePathField(const std::string& rawName, const std::string& utf8Name) {
+  const auto crc = static_cast<std::uint32_t>(
+      crc32(0L, reinterpret_cast<const Bytef*>(rawName.data()), static_cast<uInt>(rawName.size())));
+  return Le16(0x7075) + Le16(static_cast<std::uint32_t>(5 + utf8Name.size())) + std::string(1, '\x01') +
+         Le32(crc) + utf8Name;
 }
 
-std::string BuildZip(const std::vector<ZipEntry>& entries) {
-  std::string archive;
+std::uint32_t DosStamp(int year, int month, int day, int hour, int minute, int second) {
+  const std::uint32_t date = static_cast<std::uint32_t>(((year - 1980) << 9) | (month << 5) | day);
+  const std::uint32_t time = static_cast<std::uint32_t>((hour << 11) | (minute << 5) | (second / 2));
+  return (date << 16) | time;
+}
+
+std::string Build(const Archive& archive) {
+  std::string out = archive.prefix;
   std::string central;
-  for (const ZipEntry& entry : entries) {
-    const std::string stored = entry.deflate ? RawDeflate(entry.data) : entry.data;
+  for (const Entry& e : archive.entries) {
+    const std::string payload = e.method == 0 ? e.data : e.method == 8 ? Deflate(e.data) : e.compressed;
+    const std::uint32_t size = e.overrideSize ? e.uncompressedSize : static_cast<std::uint32_t>(e.data.size());
     const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
-    const auto offset = static_cast<std::uint32_t>(archive.size());
-    const std::uint16_t method = entry.deflate ? 8 : 0;
-
-    Put32(archive, 0x04034B50);
-    Put16(archive, 20);
-    Put16(archive, entry.flag);
-    Put16(archive, method);
-    Put32(archive, entry.dosTime);
-    Put32(archive, crc);
-    Put32(archive, static_cast<std::uint32_t>(stored.size()));
-    Put32(archive, static_cast<std::uint32_t>(entry.data.size()));
-    Put16(archive, static_cast<std::uint32_t>(entry.name.size()));
-    Put16(archive, 0);
-    archive += entry.name;
-    archive += stored;
-
-    Put32(central, 0x02014B50);
-    Put16(central, (static_cast<std::uint32_t>(entry.madeBySystem) << 8) | 20);
-    Put16(central, 20);
-    Put16(central, entry.flag);
-    Put16(central, method);
-    Put32(central, entry.dosTime);
-    Put32(central, crc);
-    Put32(central, static_cast<std::uint32_t>(stored.size()));
-    Put32(central, static_cast<std::uint32_t>(entry.data.size()));
-    Put16(central, static_cast<std::uint32_t>(entry.name.size()));
-    Put16(central, 0);
-    Put16(central, 0);
-    Put16(central, 0);
-    Put16(central, 0);
-    Put32(central, entry.externalAttributes);
-    Put32(central, offset);
-    central += entry.name;
+        crc32(0L, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())));
+    const std::string& localName = e.useLocalName ? e.localName : e.name;
+    const auto offset = static_cast<std::uint32_t>(out.size());
+    out += Le32(0x04034B50) + Le16(20) + Le16(e.flag) + Le16(e.method) + Le32(e.dosTime) + Le32(crc) +
+           Le32(static_cast<std::uint32_t>(payload.size())) + Le32(size) +
+           Le16(static_cast<std::uint32_t>(localName.size())) +
+           Le16(static_cast<std::uint32_t>(e.localExtra.size())) + localName + e.localExtra + payload;
+    central += Le32(0x02014B50) + Le16(e.madeBy) + Le16(20) + Le16(e.flag) + Le16(e.method) + Le32(e.dosTime) +
+               Le32(crc) + Le32(static_cast<std::uint32_t>(payload.size())) + Le32(size) +
+               Le16(static_cast<std::uint32_t>(e.name.size())) +
+               Le16(static_cast<std::uint32_t>(e.centralExtra.size())) + Le16(0) + Le16(0) + Le16(0) +
+               Le32(e.externalAttributes) + Le32(offset) + e.name + e.centralExtra;
   }
-  const auto centralOffset = static_cast<std::uint32_t>(archive.size());
-  archive += central;
-  Put32(archive, 0x06054B50);
-  Put16(archive, 0);
-  Put16(archive, 0);
-  Put16(archive, static_cast<std::uint32_t>(entries.size()));
-  Put16(archive, static_cast<std::uint32_t>(entries.size()));
-  Put32(archive, static_cast<std::uint32_t>(central.size()));
-  Put32(archive, centralOffset);
-  Put16(archive, 0);
-  return archive;
+  const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+  out += central;
+  const auto count = archive.overrideCount ? archive.count : static_cast<std::uint16_t>(archive.entries.size());
+  const std::uint16_t commentLength =
+      archive.overrideCommentLength ? archive.commentLength : static_cast<std::uint16_t>(archive.comment.size());
+  out += Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(count) + Le16(count) +
+         Le32(static_cast<std::uint32_t>(central.size())) +
+         Le32(archive.overrideDirectoryOffset ? archive.directoryOffset : directoryOffset) + Le16(commentLength) +
+         archive.comment + archive.suffix;
+  return out;
 }
 
-}  // namespace testing_support
+}  // namespace zip_testing

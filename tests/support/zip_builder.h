@@ -1,28 +1,58 @@
-// Builds ZIP archives in memory for test fixtures: stored or Deflate
-// entries with the names, times and attributes a test chooses.
+// Hand-made ZIP archives for the tests: every header field can be set, so a
+// fixture can hold exactly the fault or quirk a test is about.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace zip_testing {
 
-struct ZipEntry {
-  std::string name;  // the raw name bytes
-  std::string data;
-  bool deflate = true;
-  std::uint16_t flag = 0;         // 0x0800: the name is UTF-8
-  std::uint8_t madeBySystem = 0;  // 0 MS-DOS, 3 Unix
-  std::uint32_t externalAttributes = 0;
-  std::uint32_t dosTime = 0x5B8A6000;  // 2025-12-10 12:00:00
+struct Entry {
+  std::string name;                 // raw name bytes, in both headers
+  std::string data;                 // uncompressed content
+  std::uint16_t method = 0;         // 0 stored, 8 Deflate, anything else as raw bytes
+  std::uint16_t flag = 0;
+  std::uint16_t madeBy = 0x0014;    // MS-DOS, version 2.0
+  std::uint32_t externalAttributes = 0x20;
+  std::uint32_t dosTime = 0x5A2B6C3D;
+  std::string localExtra;
+  std::string centralExtra;
+  std::string localName;            // when set, the local header's name instead
+  bool useLocalName = false;
+  // Overrides for damaged fixtures.
+  bool overrideSize = false;
+  std::uint32_t uncompressedSize = 0;
+  std::string compressed;           // used as is when method is neither 0 nor 8
 };
 
-// The archive's bytes: local headers with data, the central directory and
-// the end record.
-std::string BuildZip(const std::vector<ZipEntry>& entries);
+struct Archive {
+  std::vector<Entry> entries;
+  std::string comment;
+  std::string prefix;                // bytes before the first local header
+  std::string suffix;                // bytes after the end record
+  bool overrideCount = false;
+  std::uint16_t count = 0;
+  bool overrideDirectoryOffset = false;
+  std::uint32_t directoryOffset = 0;
+  std::uint16_t commentLength = 0;   // used when overrideCommentLength
+  bool overrideCommentLength = false;
+};
 
-// A Unix entry with the given permission bits (e.g. 0755 for an installer).
-ZipEntry UnixEntry(std::string name, std::string data, std::uint32_t mode);
+// Builds the archive bytes: local headers with data, central directory,
+// end record, comment.
+std::string Build(const Archive& archive);
 
-}  // namespace testing_support
+// Raw Deflate (window bits -15) of data.
+std::string Deflate(const std::string& data);
+
+// An Info-ZIP Unicode Path extra field for rawName holding utf8Name.
+std::string UnicodePathField(const std::string& rawName, const std::string& utf8Name);
+
+// An MS-DOS stamp.
+std::uint32_t DosStamp(int year, int month, int day, int hour, int minute, int second);
+
+std::string Le16(std::uint32_t value);
+std::string Le32(std::uint32_t value);
+
+}  // namespace zip_testing

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "../packtool/run_process.h"
+#include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "sys/file.h"
-#include "zip_builder.h"
+#include "support/zip_builder.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "support/temp_dir.h"
 #include "zip/zip_errors.h"
 #include "zip/zip_file.h"
-#include "zip_builder.h"
+#include "support/zip_builder.h"
 
 namespace fs = std::filesystem;
 

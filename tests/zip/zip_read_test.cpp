@@ -12,7 +12,7 @@
 #include "zip/zip_errors.h"
 #include "zip/zip_file.h"
 #include "zip/zip_streams.h"
-#include "zip_builder.h"
+#include "support/zip_builder.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Runs a program with its output caught in files of a temporary directory.
-#include "run_process.h"
+#include "support/run_process.h"
 
 #include "support/temp_dir.h"
 #include "sys/codepage.h"
