@@ -5,11 +5,18 @@
 #include "net/http_client.h"
 
 namespace app {
+namespace {
+
+// Far above any portal page; a server announcing more cannot make the
+// console edition take the memory.
+constexpr std::size_t kPageLimit = 64u << 20;
+
+}  // namespace
 
 std::string FetchPage(const std::u16string& url) {
   net::THttpClient client;
   client.HandleRedirects = true;
-  base::TMemoryStream page;
+  base::TMemoryStream page(kPageLimit);
   client.Get(url, page);
   client.Disconnect();
   return page.Data();

@@ -43,7 +43,8 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
 }
 
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
-  if (count == 0) return 0;
+  if (count == 0 || position_ >= limit_) return 0;
+  count = std::min(count, limit_ - position_);
   if (position_ + count > data_.size()) {
     if (position_ + count > data_.capacity()) data_.reserve(std::max(data_.capacity() * 2, position_ + count));
     data_.resize(position_ + count);
@@ -65,6 +66,7 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
 
 void TMemoryStream::SetSize(std::int64_t size) {
   if (size < 0) size = 0;
+  if (static_cast<std::uint64_t>(size) > limit_) throw EOutOfMemory(u"Out of memory");
   try {
     data_.resize(static_cast<std::size_t>(size));
   } catch (const std::bad_alloc&) {

@@ -36,9 +36,13 @@ class TStream {
   void WriteBuffer(const void* buffer, std::size_t count);
 };
 
-// A growable buffer in memory.
+// A growable buffer in memory, optionally held below a size limit: a size
+// beyond it is refused with EOutOfMemory, a write beyond it takes nothing.
 class TMemoryStream : public TStream {
  public:
+  TMemoryStream() = default;
+  explicit TMemoryStream(std::size_t limit) : limit_(limit) {}
+
   std::size_t Read(void* buffer, std::size_t count) override;
   std::size_t Write(const void* buffer, std::size_t count) override;
   std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
@@ -51,6 +55,7 @@ class TMemoryStream : public TStream {
  private:
   std::string data_;
   std::size_t position_ = 0;
+  std::size_t limit_ = static_cast<std::size_t>(-1);
 };
 
 }  // namespace base

@@ -57,6 +57,16 @@ TEST(MemoryStream, WritingPastTheEndGrowsAndSetSizeCuts) {
   EXPECT_EQ(stream.Position(), 1);
 }
 
+TEST(MemoryStream, LimitRefusesSizesAndWritesBeyondIt) {
+  base::TMemoryStream stream(8);
+  EXPECT_EQ(MessageOf<base::EOutOfMemory>([&] { stream.SetSize(9); }), u"Out of memory");
+  EXPECT_EQ(stream.Size(), 0);
+  stream.SetSize(8);
+  stream.SetPosition(6);
+  EXPECT_EQ(MessageOf<base::EWriteError>([&] { stream.WriteBuffer("abcd", 4); }), u"Stream write error");
+  EXPECT_EQ(stream.Data(), std::string("\0\0\0\0\0\0ab", 8));
+}
+
 TEST(Stream, ShortReadIsAStreamReadError) {
   base::TMemoryStream stream;
   stream.WriteBuffer("abc", 3);
