@@ -45,7 +45,9 @@ class ConsoleView {
     if (terminal_) {
       // Blanks cover what a longer earlier line left behind.
       const std::size_t cover = lastLine_.size() > line.size() ? lastLine_.size() - line.size() : 0;
-      sys::WriteStd(sys::StdStream::Output, "\r" + line + std::string(cover, ' '));
+      std::string redraw = "\r";
+      redraw.append(line).append(cover, ' ');
+      sys::WriteStd(sys::StdStream::Output, redraw);
       open_ = true;
     } else if (complete || now - lastWrite_ >= std::chrono::seconds(1)) {
       sys::WriteStd(sys::StdStream::Output, line + "\n");
@@ -64,8 +66,9 @@ class ConsoleView {
       const long long done = static_cast<long long>(bar.Position()) - bar.Min();
       filled = static_cast<int>(std::clamp<long long>(done * kBarWidth / range, 0, kBarWidth));
     }
-    return "[" + std::string(static_cast<std::size_t>(filled), '#') +
-           std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " + sys::ToUtf8(form_.bfb.Caption());
+    std::string line = "[";
+    line.append(static_cast<std::size_t>(filled), '#').append(static_cast<std::size_t>(kBarWidth - filled), '.');
+    return line.append("] ").append(sys::ToUtf8(form_.bfb.Caption()));
   }
 
   void EndProgressLine() {
