@@ -69,6 +69,12 @@ for _ in 1 2 3 4 5 6 7 8 9 10; do
 done
 
 url="http://127.0.0.1:$port/package.bin"
+# The served file must not still be on its way to the disk while a tool is
+# timed, and neither must the previous run's output: flush both first, and
+# fetch once untimed so that the first timed run is not the one that warms
+# up nginx and the page cache.
+sync
+curl -s -o /dev/null "$url"
 now() { date +%s.%N; }
 total_ours=0
 total_curl=0
@@ -76,12 +82,14 @@ peak=0
 i=1
 while [ "$i" -le "$runs" ]; do
   rm -f "$work/out/"*
+  sync
   start=$(now)
   /usr/bin/time -f %M -o "$work/rss" "$packtool" fetch "$url" "$work/out/package.bin" 2>/dev/null
   ours=$(python3 -c "print($(now) - $start)")
   rss=$(cat "$work/rss")
   [ "$(stat -c %s "$work/out/package.bin")" -eq 1073741824 ] || { echo "fetch_bench: packtool's file has the wrong size" >&2; exit 1; }
   rm -f "$work/out/"*
+  sync
   start=$(now)
   curl -s -o "$work/out/package.bin" "$url"
   theirs=$(python3 -c "print($(now) - $start)")
