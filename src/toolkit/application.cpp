@@ -20,7 +20,8 @@ std::u16string DeriveTitle(std::u16string_view exePath) {
   std::u16string_view name = slash == std::u16string_view::npos ? exePath : exePath.substr(slash + 1);
   name = name.substr(0, name.find(u'.'));
   if (name.empty()) return {};
-  return std::u16string(name.substr(0, 1)) + sys::LowerCase(name.substr(1));
+  std::u16string title(name.substr(0, 1));
+  return title.append(sys::LowerCase(name.substr(1)));
 }
 
 std::u16string ErrorReportText(const std::u16string& message) {

@@ -99,7 +99,8 @@ void HeadlessPlatform::ShowBox(EventKind kind, const std::u16string& title, cons
   if (console_) {
     const bool error = kind == EventKind::ErrorReport;
     const sys::StdStream stream = error ? sys::StdStream::Error : sys::StdStream::Output;
-    std::string line = "[" + sys::ToUtf8(title) + "] " + (error ? "error: " : "") + sys::ToUtf8(text) + "\n";
+    std::string line = "[";
+    line.append(sys::ToUtf8(title)).append("] ").append(error ? "error: " : "").append(sys::ToUtf8(text)).append("\n");
     sys::WriteStd(stream, line);
     if (sys::IsInputTerminal()) {
       sys::WriteStd(stream, "(press Enter)\n");
