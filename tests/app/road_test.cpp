@@ -9,6 +9,7 @@
 #include "app/shared_values.h"
 #include "portal_fixture.h"
 #include "support/http_server.h"
+#include "support/run_process.h"
 #include "support/zip_builder.h"
 #include "sys/file.h"
 #include "toolkit/application.h"
@@ -34,19 +35,22 @@ std::string Package(std::vector<Entry> entries) {
   return zip_testing::Build(archive);
 }
 
-// An installer that leaves a file behind in its own directory.
+// The installer: a small program of the build that leaves installed.txt
+// in its own directory, packed as installers are (on Unix with its execute
+// bit).
 #ifdef _WIN32
-const char kInstaller[] = "setup.cmd";
-Entry InstallerEntry() { return Deflated("setup.cmd", "@echo ran> \"%~dp0installed.txt\"\r\n"); }
+const char kInstaller[] = "setup.exe";
 #else
-const char kInstaller[] = "setup.sh";
+const char kInstaller[] = "setup";
+#endif
 Entry InstallerEntry() {
-  Entry entry = Deflated("setup.sh", "#!/bin/sh\necho ran > \"$(dirname \"$0\")/installed.txt\"\n");
-  entry.madeBy = 0x031E;  // Unix: the execute bit travels with it
+  Entry entry = Deflated(kInstaller, ReadFile(std::filesystem::path(testing_support::SiblingProgram(u"fake_installer"))));
+#ifndef _WIN32
+  entry.madeBy = 0x031E;
   entry.externalAttributes = 0100755u << 16;
+#endif
   return entry;
 }
-#endif
 
 Entry Utf8Named(Entry entry) {
   entry.flag = 0x0800;

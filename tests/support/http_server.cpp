@@ -39,7 +39,10 @@ bool Readable(std::intptr_t s) {
   FD_ZERO(&set);
   FD_SET(static_cast<Native>(s), &set);
   timeval timeout{0, 100000};
-  return ::select(static_cast<int>(s) + 1, &set, nullptr, nullptr, &timeout) > 0;
+  const int ready = ::select(static_cast<int>(s) + 1, &set, nullptr, nullptr, &timeout);
+  // A failing select must not turn the loops around it into busy ones.
+  if (ready < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return ready > 0;
 }
 
 }  // namespace
@@ -48,7 +51,14 @@ HttpServer::HttpServer(std::chrono::seconds lifetime) : deadline_(std::chrono::s
 #ifdef _WIN32
   static WinsockStart start;
 #endif
-  const Native s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  // Not inherited by the programs a test starts (installers, the console
+  // edition), so the port closes with the server.
+#ifdef _WIN32
+  const Native s = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                              WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+#else
+  const Native s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+#endif
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -98,7 +108,13 @@ void HttpServer::Serve() {
   while (!stop_ && std::chrono::steady_clock::now() < deadline_) {
     if (!Readable(listener_)) continue;
     const Native client = ::accept(static_cast<Native>(listener_), nullptr, nullptr);
-    if (client == static_cast<Native>(-1)) continue;
+    if (client == static_cast<Native>(-1)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+#ifdef _WIN32
+    SetHandleInformation(reinterpret_cast<HANDLE>(client), HANDLE_FLAG_INHERIT, 0);
+#endif
     Answer(static_cast<std::intptr_t>(client));
     CloseSocket(static_cast<std::intptr_t>(client));
   }
