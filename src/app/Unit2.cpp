@@ -27,8 +27,7 @@ TForm2::TForm2() : Form(u"Form2") {
 
 void TForm2::FormCreate(toolkit::Object*) {
   toolkit::Application& application = toolkit::Application::Instance();
-  const std::u16string& exe = application.ExeName();
-  DescriptorPath = exe.substr(0, exe.find_last_of(sys::kPathDelimiter) + 1) + u"pack.db";
+  DescriptorPath = application.ExeDirectory() + u"pack.db";
   ReadDescriptorFile(DescriptorPath, {&PackageId, &InstallerName, &BannerUrl, &PortalUrl},
                      [&application](const std::u16string& text) {
                        application.ShowMessage(text);

@@ -86,8 +86,7 @@ TForm5::TForm5() : Form(u"Form5") {
 
 void TForm5::FormShow(toolkit::Object*) {
   toolkit::Application& application = toolkit::Application::Instance();
-  const std::u16string& exe = application.ExeName();
-  DownloadDir = exe.substr(0, exe.find_last_of(sys::kPathDelimiter) + 1) + u"download" + sys::kPathDelimiter;
+  DownloadDir = application.ExeDirectory() + u"download" + sys::kPathDelimiter;
   if (!sys::DirectoryExists(DownloadDir)) sys::MakeDirectory(DownloadDir);
   const std::u16string portal =
       PortalUrl + u"?pid=" + PackageId + u"&code=" + std::u16string(ClientCode) + u"&fee=1";

@@ -6,6 +6,7 @@
 #include "base/exception.h"
 #include "sys/casing.h"
 #include "sys/codepage.h"
+#include "sys/file.h"
 #include "sys/fpu.h"
 
 namespace toolkit {
@@ -57,6 +58,10 @@ Application::~Application() {
   forms_.clear();
   platform_.reset();
   instance = nullptr;
+}
+
+std::u16string Application::ExeDirectory() const {
+  return exeName_.substr(0, exeName_.find_last_of(sys::kPathDelimiter) + 1);
 }
 
 Application& Application::Instance() {

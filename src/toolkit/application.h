@@ -28,6 +28,8 @@ class Application {
   static Application& Instance();
 
   const std::u16string& ExeName() const { return exeName_; }
+  // The executable's directory, up to and including its last delimiter.
+  std::u16string ExeDirectory() const;
   const std::u16string& Title() const { return title_; }
   Platform& GetPlatform() { return *platform_; }
 
