@@ -50,6 +50,7 @@ Application::Application(std::unique_ptr<Platform> platform, std::u16string exeN
   instance = this;
   sys::MaskFloatingPointExceptions();
   title_ = DeriveTitle(exeName_);
+  platform_->Attach(*this);
 }
 
 Application::~Application() {

@@ -9,22 +9,22 @@ WebBrowser::WebBrowser(std::u16string name) : Control(std::move(name)) {}
 
 WebBrowser::~WebBrowser() = default;
 
-BrowserPeer& WebBrowser::Peer() {
-  if (!peer_) peer_ = Application::Instance().GetPlatform().CreateBrowserPeer(*this);
-  return *peer_;
+std::unique_ptr<ControlPeer> WebBrowser::MakePeer() {
+  return Application::Instance().GetPlatform().CreateBrowserPeer(*this);
 }
 
-void WebBrowser::Navigate(const std::u16string& url) { Peer().Navigate(url); }
+BrowserPeer& WebBrowser::NativeBrowser() {
+  Realize();
+  return static_cast<BrowserPeer&>(*Peer());
+}
 
-Document* WebBrowser::GetDocument() { return Peer().TopDocument(); }
+void WebBrowser::Navigate(const std::u16string& url) { NativeBrowser().Navigate(url); }
+
+Document* WebBrowser::GetDocument() { return NativeBrowser().TopDocument(); }
 
 void WebBrowser::NotifyDocumentComplete(Object* document, const std::u16string& url) {
   if (!OnDocumentComplete) return;
   Application::Instance().Deliver([&] { OnDocumentComplete(this, document, url); });
-}
-
-void WebBrowser::VisibleChanged() {
-  if (peer_) peer_->VisibleChanged(Visible());
 }
 
 }  // namespace toolkit

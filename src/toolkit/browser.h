@@ -23,15 +23,15 @@ class Document : public Object {
 
 class WebBrowser;
 
-// What a toolkit implements for each browser control.
-class BrowserPeer {
+// What a toolkit implements for each browser control: its native control
+// (placed and shown as any peer) and the operations the program uses.
+class BrowserPeer : public ControlPeer {
  public:
-  virtual ~BrowserPeer() = default;
   // Starts loading; returns at once. Raises the control's failure.
   virtual void Navigate(const std::u16string& url) = 0;
   // The top-level document, or null while there is no page.
   virtual Document* TopDocument() = 0;
-  virtual void VisibleChanged(bool visible) {}
+  void Changed(Property property) override {}
 };
 
 class WebBrowser : public Control {
@@ -51,13 +51,12 @@ class WebBrowser : public Control {
   // handler's failure goes to the general error report.
   void NotifyDocumentComplete(Object* document, const std::u16string& url);
 
-  BrowserPeer& Peer();
+  // The native control; realises the browser's window when it has none yet
+  // (a navigation may come before its form is first shown).
+  BrowserPeer& NativeBrowser();
 
  protected:
-  void VisibleChanged() override;
-
- private:
-  std::unique_ptr<BrowserPeer> peer_;
+  std::unique_ptr<ControlPeer> MakePeer() override;
 };
 
 }  // namespace toolkit

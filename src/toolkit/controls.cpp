@@ -8,6 +8,12 @@
 
 namespace toolkit {
 
+void Label::FitText(int width, int height) {
+  if (!autoSize) return;
+  const Bounds& b = GetBounds();
+  Place({b.left, b.top, width, height});
+}
+
 void ProgressBar::SetMin(std::int32_t value) {
   if (min_ == value) return;
   min_ = value;

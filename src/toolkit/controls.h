@@ -23,6 +23,9 @@ class Label : public Control {
   using Control::Control;
   bool autoSize = true;  // the label takes the size of its text
   TextAlignment alignment = TextAlignment::Left;
+  // The peer's measure of the caption in the label's font (96-DPI pixels):
+  // a label that sizes itself takes it, keeping its top-left corner.
+  void FitText(int width, int height);
 };
 
 // A horizontal bar; minimum, maximum and position are 32-bit as on Windows.

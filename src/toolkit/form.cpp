@@ -13,6 +13,7 @@ void Form::DoCreate() {
 
 void Form::Show() {
   if (Visible()) return;
+  Realize();
   if (OnShow) Application::Instance().Deliver([this] { OnShow(this); });
   SetVisible(true);
   Application::Instance().GetPlatform().FormVisibilityChanged(*this);

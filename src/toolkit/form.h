@@ -31,9 +31,12 @@ class Form : public Control {
   bool maximizeButton = true;
   FormPosition position = FormPosition::Designed;
 
+  Size ClientSize() const override { return {clientWidth, clientHeight}; }
+
   // Runs the creation event once, a failure going to the general error report.
   void DoCreate();
-  // Makes the form visible; the show event runs first, before it appears.
+  // Makes the form visible; its window is realised first, then the show
+  // event runs, before the form is placed and appears.
   void Show();
   void Hide() { SetVisible(false); }
 

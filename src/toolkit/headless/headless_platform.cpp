@@ -130,7 +130,7 @@ void HeadlessPlatform::ReportNavigationError(const std::u16string& url, const st
 }
 
 void HeadlessPlatform::CompleteDocument(WebBrowser& browser, std::string source, bool canSave) {
-  auto& peer = static_cast<HeadlessBrowserPeer&>(browser.Peer());
+  auto& peer = static_cast<HeadlessBrowserPeer&>(browser.NativeBrowser());
   Application::Instance().PostCall([&peer, source = std::move(source), canSave]() mutable {
     peer.Complete(std::move(source), canSave, u"about:document");
   });
