@@ -3,6 +3,8 @@
 
 #include <gtk/gtk.h>
 
+#include <vector>
+
 #include "base/exception.h"
 #include "sys/codepage.h"
 #include "toolkit/application.h"
@@ -100,9 +102,15 @@ GtkPlatform::~GtkPlatform() {
 }
 
 void GtkPlatform::Attach(Application& application) {
-  const std::string title = sys::ToUtf8(application.Title());
-  g_set_application_name(title.c_str());
-  g_set_prgname(title.c_str());
+  // GLib keeps the first name a process gives (a test may make several
+  // application objects).
+  static const bool named = [&application] {
+    const std::string title = sys::ToUtf8(application.Title());
+    g_set_prgname(title.c_str());
+    g_set_application_name(title.c_str());
+    return true;
+  }();
+  (void)named;
 }
 
 void GtkPlatform::Post(Message message) {
