@@ -9,6 +9,7 @@
 #include <webkit2/webkit2.h>
 
 #include <optional>
+#include <utility>
 #include <string>
 
 #include "base/exception.h"
@@ -91,16 +92,23 @@ class WebViewPeer : public WidgetPeer<BrowserPeer> {
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     auto& peer = *static_cast<WebViewPeer*>(data);
     if (event == WEBKIT_LOAD_STARTED) {
-      peer.failed_ = false;
-    } else if (event == WEBKIT_LOAD_FINISHED && !peer.failed_) {
+      // The load after a failure is WebKit's own error page, which is no
+      // document of the portal's.
+      peer.inErrorPage_ = std::exchange(peer.errorPagePending_, false);
+      if (!peer.inErrorPage_) peer.failed_ = false;
+    } else if (event == WEBKIT_LOAD_FINISHED) {
+      if (std::exchange(peer.failed_, false) || peer.inErrorPage_) return;
       peer.loaded_ = true;
       // Delivery catches the handler's failures for the error report.
       peer.browser_.NotifyDocumentComplete(&peer.document_, peer.CurrentUri());
     }
   }
 
-  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError*, gpointer data) {
-    static_cast<WebViewPeer*>(data)->failed_ = true;
+  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data) {
+    auto& peer = *static_cast<WebViewPeer*>(data);
+    peer.failed_ = true;
+    // A cancelled load (a new navigation replaced it) gets no error page.
+    peer.errorPagePending_ = !g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED);
     return FALSE;  // WebKit shows its own error page
   }
 
@@ -113,6 +121,8 @@ class WebViewPeer : public WidgetPeer<BrowserPeer> {
   WebDocument document_;
   bool loaded_ = false;
   bool failed_ = false;
+  bool errorPagePending_ = false;
+  bool inErrorPage_ = false;
 };
 
 }  // namespace
