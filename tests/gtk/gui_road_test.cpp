@@ -220,6 +220,7 @@ struct EncodedPage {
   const char* name;
   std::string prefix;
   std::string type;
+  friend void PrintTo(const EncodedPage& page, std::ostream* os) { *os << page.name; }
 };
 
 class GuiPageEncoding : public GuiRoad, public ::testing::WithParamInterface<EncodedPage> {};
