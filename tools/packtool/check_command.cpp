@@ -64,6 +64,16 @@ std::u16string Visible(std::u16string_view text) {
   return out;
 }
 
+// An error's text on one line: its line breaks become blanks.
+std::u16string OneLine(std::u16string_view text) {
+  std::u16string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+    out.push_back(text[i] == u'\r' || text[i] == u'\n' ? u' ' : text[i]);
+  }
+  return Visible(out);
+}
+
 std::u16string Quoted(std::u16string_view text) { return u"\"" + Visible(text) + u"\""; }
 
 // 4194304 as "4,194,304".
@@ -320,7 +330,7 @@ class Check {
     try {
       page = app::FetchPageWithHead(portalAddress_);
     } catch (...) {
-      return report_.Fail(u"portal page", Visible(toolkit::ErrorMessage(std::current_exception())) +
+      return report_.Fail(u"portal page", OneLine(toolkit::ErrorMessage(std::current_exception())) +
                                               u"; the console edition reports \"page not loaded\" and closes, a "
                                               u"window shows the browser's error page");
     }
@@ -389,11 +399,12 @@ class Check {
       return false;
     }
     const std::size_t nul = page.decoded.find(u'\0');
-    if (nul != std::u16string::npos && page.decoded.find(u"|||", nul) != std::u16string::npos) {
-      report_.Fail(u"marker", u"the page text ends at a NUL character at " + Position(page.decoded, nul) +
-                                  u", before the marker: the window's text control holds nothing after it");
-      if (app::PageSourceEncoding(source_) == app::PageEncoding::Ansi) {
-        report_.Detail(u"a page in UTF-16 needs its byte-order mark to be read as UTF-16");
+    if (nul != std::u16string::npos) {
+      report_.Fail(u"marker", u"no \"|||\" in the page text, which ends at a NUL character at " +
+                                  Position(page.decoded, nul) + u": the window's text control holds nothing after it");
+      const auto zeros = static_cast<std::size_t>(std::count(source_.begin(), source_.end(), '\0'));
+      if (app::PageSourceEncoding(source_) == app::PageEncoding::Ansi && zeros * 4 >= source_.size()) {
+        report_.Detail(u"the page looks like UTF-16 without a byte-order mark: it is read in the ANSI code page");
       }
       return false;
     }
@@ -449,7 +460,7 @@ class Check {
     const double seconds = SecondsSince(start);
     stream.reset();
     if (!failure.empty()) {
-      return report_.Fail(u"package", Visible(failure) + u"; the user would see " + Quoted(kDownloadFailed));
+      return report_.Fail(u"package", OneLine(failure) + u"; the user would see " + Quoted(kDownloadFailed));
     }
     sys::RenameFile(tempFile, packageFile_);
     if (!sys::FileExists(packageFile_)) {
@@ -480,7 +491,7 @@ class Check {
                                     });
     } catch (...) {
       const std::u16string text = toolkit::ErrorMessage(std::current_exception());
-      report_.Fail(u"unpack", Visible(text) + u"; the program's error report shows it, and the installer is not "
+      report_.Fail(u"unpack", OneLine(text) + u"; the program's error report shows it, and the installer is not "
                                               u"started");
       if (!written.empty()) {
         report_.Detail(base::IntToText(static_cast<std::int64_t>(written.size())) +
