@@ -90,7 +90,7 @@ class ConsoleView {
   explicit ConsoleView(TForm5& form) : form_(form), terminal_(sys::IsTerminal(sys::StdStream::Output)) {}
 
   void StatusChanged() {
-    EndProgressLine();
+    EndProgressLine(true);
     sys::WriteStd(sys::StdStream::Output, sys::ToUtf8(form_.Label1.Caption()) + "\n");
   }
 
@@ -169,17 +169,20 @@ class ConsoleView {
     return line.append("] ").append(sys::ToUtf8(form_.bfb.Caption()));
   }
 
-  // The last state is drawn whatever the interval, then the total and the
-  // average speed on a line of their own.
-  void EndProgressLine() {
+ public:
+  // The last state is drawn whatever the interval, then, at the end of a
+  // download, the total and the average speed on a line of their own.
+  void EndProgressLine(bool summary) {
     if (!open_) return;
     PaintProgress(true);
-    const double seconds = Seconds(Clock::now() - transferStart_);
-    sys::WriteStd(sys::StdStream::Output, "\ndownloaded " + DownloadSummary(BytesSoFar(), seconds) + "\n");
+    std::string end = "\n";
+    if (summary) end += "downloaded " + DownloadSummary(BytesSoFar(), Seconds(Clock::now() - transferStart_)) + "\n";
+    sys::WriteStd(sys::StdStream::Output, end);
     open_ = false;
     lastLine_.clear();
   }
 
+ private:
   struct Sample {
     Clock::time_point time;
     std::int64_t bytes;
@@ -195,11 +198,17 @@ class ConsoleView {
   std::deque<Sample> samples_;
 };
 
+// Lives as long as the process: the window it watches does too.
+ConsoleView* view = nullptr;
+
 }  // namespace
 
+void EndConsoleProgressLine() {
+  if (view != nullptr) view->EndProgressLine(false);
+}
+
 void AttachConsoleView(TForm5& form) {
-  // Lives as long as the process: the window it watches does too.
-  static ConsoleView* view = new ConsoleView(form);
+  view = new ConsoleView(form);
   form.Label1.SetObserver([](toolkit::Control&, toolkit::Property property) {
     if (property == toolkit::Property::Caption) view->StatusChanged();
   });

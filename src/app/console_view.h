@@ -19,6 +19,11 @@ class TForm5;
 // time.
 void AttachConsoleView(TForm5& form);
 
+// Ends an open progress line on the terminal, so that what the console
+// edition writes next (a message box, an error report) starts on a line of
+// its own.
+void EndConsoleProgressLine();
+
 // The figures of the terminal's progress line, as text (UTF-8).
 // A byte count as the percentage label shows one without a known length:
 // "512 B", "1.5 KB", "20.0 MB", "1.25 GB" (units of 1024).
