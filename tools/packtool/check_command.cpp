@@ -247,7 +247,11 @@ class DownloadProgress {
     drawn_ = true;
   }
   ~DownloadProgress() {
-    if (drawn_) sys::WriteStd(sys::StdStream::Error, "\r" + std::string(width_, ' ') + "\r");
+    if (!drawn_) return;
+    // Built by appending, clear of GCC 12's false -Wrestrict alarm.
+    std::string blank = "\r";
+    blank.append(width_, ' ').append("\r");
+    sys::WriteStd(sys::StdStream::Error, blank);
   }
 
  private:
