@@ -88,9 +88,7 @@ void TForm5::FormShow(toolkit::Object*) {
   toolkit::Application& application = toolkit::Application::Instance();
   DownloadDir = application.ExeDirectory() + u"download" + sys::kPathDelimiter;
   if (!sys::DirectoryExists(DownloadDir)) sys::MakeDirectory(DownloadDir);
-  const std::u16string portal =
-      PortalUrl + u"?pid=" + PackageId + u"&code=" + std::u16string(ClientCode) + u"&fee=1";
-  WebBrowser1.Navigate(portal);
+  WebBrowser1.Navigate(PortalAddress(PortalUrl, PackageId));
   application.ProcessMessages();
   if (BannerUrl.size() > 10) WebBrowser2.Navigate(BannerUrl);
 }

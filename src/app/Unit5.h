@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/road_steps.h"
 #include "toolkit/browser.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
@@ -17,9 +18,6 @@ enum class TWorkMode;
 }  // namespace net
 
 namespace app {
-
-// Sent in the portal address's "code" value: names this build.
-inline constexpr std::u16string_view ClientCode = u"packstub";
 
 class TForm5 : public toolkit::Form {
  public:

@@ -5,6 +5,7 @@
 
 #include "app/Unit5.h"
 #include "app/link_detection.h"
+#include "app/road_steps.h"
 #include "app/shared_values.h"
 #include "base/exception.h"
 #include "base/file_stream.h"
@@ -52,7 +53,7 @@ void TForm5::DownloadPackage(const std::u16string& fileName) {
     client->OnWork = [this](net::THttpClient* sender, net::TWorkMode mode, std::int64_t count) {
       onWork(sender, mode, count);
     };
-    client->HandleRedirects = true;
+    PrepareDownloadClient(*client);
     client->Get(DownloadUrl, *stream);
     client->Disconnect();
   } catch (...) {

@@ -1,6 +1,7 @@
 // The portal window's last stretch: unpacking the package and starting its
 // installer.
 #include "app/Unit5.h"
+#include "app/road_steps.h"
 #include "app/shared_values.h"
 #include "base/encoding.h"
 #include "sys/file.h"
@@ -9,21 +10,6 @@
 #include "zip/zip_file.h"
 
 namespace app {
-namespace {
-
-// The installer's path below the download directory. Descriptors are made
-// on Windows and may name a subdirectory with "\"; on POSIX that is "/".
-std::u16string InstallerPathFor(const std::u16string& name) {
-  std::u16string path = DownloadDir + name;
-  if (sys::kPathDelimiter == u'/') {
-    for (std::size_t i = DownloadDir.size(); i < path.size(); ++i) {
-      if (path[i] == u'\\') path[i] = u'/';
-    }
-  }
-  return path;
-}
-
-}  // namespace
 
 void TForm5::InstallPackage() {
   toolkit::Application& application = toolkit::Application::Instance();
@@ -39,13 +25,13 @@ void TForm5::InstallPackage() {
   zip::TZipFile::ExtractZipFile(PackageFile, DownloadDir, names.get());
   application.ProcessMessages();
 
-  if (!sys::FileExists(InstallerPathFor(InstallerName))) {
+  if (!sys::FileExists(InstallerPath(DownloadDir, InstallerName))) {
     application.ShowMessage(u"没有找到安装启动程序：" + InstallerName);
     application.Terminate();
     return;
   }
   // A launch the shell reports as failed is not announced as started.
-  if (!sys::ShellOpen(InstallerPathFor(InstallerName))) {
+  if (!sys::ShellOpen(InstallerPath(DownloadDir, InstallerName))) {
     application.ShowMessage(u"无法启动安装程序：" + InstallerName);
     application.Terminate();
     return;

@@ -59,10 +59,24 @@ std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
 
 }  // namespace
 
+PageEncoding PageSourceEncoding(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) return PageEncoding::Utf8Mark;
+  if (bytes.starts_with("\xFF\xFE")) return PageEncoding::Utf16LEMark;
+  if (bytes.starts_with("\xFE\xFF")) return PageEncoding::Utf16BEMark;
+  return PageEncoding::Ansi;
+}
+
 std::u16string DecodePageSource(std::string_view bytes) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) return sys::FromUtf8(bytes.substr(3));
-  if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
-  if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
+  switch (PageSourceEncoding(bytes)) {
+    case PageEncoding::Utf8Mark:
+      return sys::FromUtf8(bytes.substr(3));
+    case PageEncoding::Utf16LEMark:
+      return DecodeUtf16(bytes.substr(2), false);
+    case PageEncoding::Utf16BEMark:
+      return DecodeUtf16(bytes.substr(2), true);
+    case PageEncoding::Ansi:
+      break;
+  }
   return sys::DecodeBytes(sys::kCodePageAnsi, bytes).value_or(std::u16string());
 }
 

@@ -16,6 +16,10 @@ namespace app {
 // bytes are in the active ANSI code page.
 std::u16string DecodePageSource(std::string_view bytes);
 
+// Which of those decodings applies to the bytes.
+enum class PageEncoding { Utf8Mark, Utf16LEMark, Utf16BEMark, Ansi };
+PageEncoding PageSourceEncoding(std::string_view bytes);
+
 // The text without its leading and trailing characters U+0000 to U+0020.
 std::u16string TrimBlanks(std::u16string_view text);
 

@@ -13,13 +13,15 @@ constexpr std::size_t kPageLimit = 64u << 20;
 
 }  // namespace
 
-std::string FetchPage(const std::u16string& url) {
+FetchedPage FetchPageWithHead(const std::u16string& url) {
   net::THttpClient client;
   client.HandleRedirects = true;
   base::TMemoryStream page(kPageLimit);
   client.Get(url, page);
   client.Disconnect();
-  return page.Data();
+  return {page.Data(), client.Response()};
 }
+
+std::string FetchPage(const std::u16string& url) { return FetchPageWithHead(url).source; }
 
 }  // namespace app

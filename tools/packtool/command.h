@@ -23,6 +23,7 @@ int RunDescriptor(const Args& args);
 int RunUnzip(const Args& args);
 int RunFetch(const Args& args);
 int RunMarker(const Args& args);
+int RunCheck(const Args& args);
 
 // Output is UTF-8 on every platform, to a terminal or a pipe.
 void PrintLine(std::u16string_view text);

@@ -11,6 +11,7 @@ const std::vector<Command>& Commands() {
       {u"unzip", RunUnzip, "packtool unzip ARCHIVE DIR\n"},
       {u"fetch", RunFetch, "packtool fetch URL OUT\n"},
       {u"marker", RunMarker, "packtool marker PAGE\n"},
+      {u"check", RunCheck, "packtool check DESCRIPTOR [--keep DIR]\n"},
   };
   return commands;
 }

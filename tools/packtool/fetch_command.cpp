@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/road_steps.h"
 #include "base/file_stream.h"
 #include "base/text.h"
 #include "command.h"
@@ -75,7 +76,7 @@ int RunFetch(const Args& args) {
   try {
     base::TFileStream out = base::TFileStream::Create(args[1], sys::Share::ReadWrite);
     net::THttpClient client;
-    client.HandleRedirects = true;
+    app::PrepareDownloadClient(client);
     client.OnWorkBegin = [&](net::THttpClient*, net::TWorkMode, std::int64_t total) { progress.Begin(total); };
     client.OnWork = [&](net::THttpClient*, net::TWorkMode, std::int64_t count) { progress.Work(count); };
     client.OnWorkEnd = [&](net::THttpClient*, net::TWorkMode) { progress.End(); };

@@ -3,8 +3,8 @@
 #include "app/link_detection.h"
 #include "base/file_stream.h"
 #include "command.h"
+#include "page_text.h"
 #include "toolkit/application.h"
-#include "toolkit/controls.h"
 
 namespace packtool {
 
@@ -19,13 +19,11 @@ int RunMarker(const Args& args) {
     PrintError(toolkit::ErrorMessage(std::current_exception()));
     return 1;
   }
-  // The same text control the window holds the page in: line breaks become
-  // CR LF and the text ends at its first NUL.
-  toolkit::Memo memo(u"Memo1");
+  // Line breaks become CR LF and the text ends at its first NUL, as in the
+  // window's text control.
   std::u16string pageText;
   try {
-    memo.SetText(app::DecodePageSource(source));
-    pageText = app::TrimBlanks(memo.Text());
+    pageText = ReadPageText(source).text;
   } catch (...) {
     PrintError(toolkit::ErrorMessage(std::current_exception()));
     return 1;
