@@ -141,6 +141,10 @@ TEST_F(GuiRoad, PortalWindowIsCentredFixedAndAloneWithBothPagesDrawn) {
   EXPECT_EQ(w.maxWidth, kPortalWidth);
   EXPECT_EQ(w.minHeight, kPortalHeight);
   EXPECT_EQ(w.maxHeight, kPortalHeight);
+  // Move, minimise and close; no maximise, no resize.
+  constexpr long kResize = 1 << 1, kMove = 1 << 2, kMinimize = 1 << 3, kMaximize = 1 << 4, kClose = 1 << 5;
+  ASSERT_NE(w.functions, -1);
+  EXPECT_EQ(w.functions & (kResize | kMove | kMinimize | kMaximize | kClose), kMove | kMinimize | kClose);
   // The main window stays hidden while the portal window is open.
   int mapped = 0;
   for (const TopWindow& other : x_->Windows()) mapped += other.mapped && other.width > 1;

@@ -60,6 +60,23 @@ bool IsDialog(Display* display, Window window) {
   return found;
 }
 
+long MotifFunctions(Display* display, Window window) {
+  Atom property = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  long functions = -1;
+  if (XGetWindowProperty(display, window, property, 0, 5, False, AnyPropertyType, &type, &format, &count, &after,
+                         &data) == Success &&
+      data != nullptr) {
+    const auto* hints = reinterpret_cast<long*>(data);
+    if (count >= 2 && (hints[0] & 1)) functions = hints[1];  // MWM_HINTS_FUNCTIONS
+    XFree(data);
+  }
+  return functions;
+}
+
 // An Xvfb on a free display number, told by the server itself (-displayfd).
 }  // namespace
 
@@ -147,6 +164,7 @@ std::vector<TopWindow> XSession::Windows() const {
       if (hints.flags & PMaxSize) w.maxWidth = hints.max_width, w.maxHeight = hints.max_height;
     }
     w.dialog = IsDialog(display, children[i]);
+    w.functions = MotifFunctions(display, children[i]);
     windows.push_back(w);
   }
   if (children != nullptr) XFree(children);

@@ -19,6 +19,9 @@ struct TopWindow {
   // and maximum sizes mean the user cannot resize it.
   int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
   bool dialog = false;  // _NET_WM_WINDOW_TYPE_DIALOG
+  // What the window lets a window manager offer (_MOTIF_WM_HINTS): -1
+  // when it says nothing.
+  long functions = -1;
 };
 
 class XSession {

@@ -10,7 +10,7 @@ The chosen port is written to FILE once the server listens. Addresses:
     /banner.html     the banner page
     /portal.html     a portal page that needs a click: its download button
                      leads to /download.html; a short script clicks it by
-                     itself after about a second, so a browser that runs
+                     itself after two and a half seconds, so a browser that runs
                      scripts proceeds without input
     /download.html   the page behind the button: it carries the marker
     /direct.html     the marker directly, for editions that run no scripts
@@ -118,7 +118,7 @@ def main():
                                     "<p>The demo package is ready.</p>"
                                     "<p><a id=\"download\" href=\"%s\">Download</a></p>"
                                     "<script>setTimeout(function () {"
-                                    " document.getElementById('download').click(); }, 1000);</script>"
+                                    " document.getElementById('download').click(); }, 2500);</script>"
                                     % target), "text/html")
             elif path in ("/download.html", "/direct.html"):
                 self.send_body(page("Demo package",
