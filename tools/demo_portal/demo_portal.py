@@ -10,7 +10,7 @@ The chosen port is written to FILE once the server listens. Addresses:
     /banner.html     the banner page
     /portal.html     a portal page that needs a click: its download button
                      leads to /download.html; a short script clicks it by
-                     itself after two and a half seconds, so a browser that runs
+                     itself three seconds after the page has loaded, so a browser that runs
                      scripts proceeds without input
     /download.html   the page behind the button: it carries the marker
     /direct.html     the marker directly, for editions that run no scripts
@@ -111,14 +111,20 @@ def main():
             path, _, query = self.path.partition("?")
             marker = "|||http://127.0.0.1:%d/packages/demo-package.zip*" % port
             if path == "/banner.html":
-                self.send_body(page("packstub demo portal", "<h1>packstub demo portal</h1>"), "text/html")
+                self.send_body(page("packstub demo portal",
+                                    "<div style=\"background:#1f5aa6;color:#fff;padding:40px 24px;"
+                                    "font-family:sans-serif\"><h1>packstub demo portal</h1>"
+                                    "<p>The banner page: news and notices of the portal go here.</p></div>"),
+                               "text/html")
             elif path == "/portal.html":
                 target = "/download.html" + ("?" + query if query else "")
                 self.send_body(page("Demo package",
                                     "<p>The demo package is ready.</p>"
-                                    "<p><a id=\"download\" href=\"%s\">Download</a></p>"
-                                    "<script>setTimeout(function () {"
-                                    " document.getElementById('download').click(); }, 2500);</script>"
+                                    "<p><a id=\"download\" href=\"%s\" style=\"display:inline-block;"
+                                    "padding:8px 24px;background:#2e8b3d;color:#fff;text-decoration:none;"
+                                    "font-family:sans-serif\">Download</a></p>"
+                                    "<script>window.onload = function () { setTimeout(function () {"
+                                    " document.getElementById('download').click(); }, 3000); };</script>"
                                     % target), "text/html")
             elif path in ("/download.html", "/direct.html"):
                 self.send_body(page("Demo package",
