@@ -1,5 +1,7 @@
 // TZipFile, the writing half: where each entry goes, the directories it
 // needs, its data, and its time and attributes.
+#include <zlib.h>
+
 #include <algorithm>
 
 #include "base/exception.h"
@@ -161,6 +163,7 @@ void TZipFile::Extract(int Index, const std::u16string& Path, bool CreateSubdirs
   if (WithoutTrailingSeparator(fullTarget) != base && sys::IsSymbolicLink(fullTarget)) {
     ThrowThroughLink(name);
   }
+  std::uint32_t crc = 0;  // zlib's CRC-32 of the bytes written
   {
     base::TFileStream out = base::TFileStream::Create(target, sys::Share::None);
     const std::uint32_t size = central.UncompressedSize;
@@ -174,12 +177,21 @@ void TZipFile::Extract(int Index, const std::u16string& Path, bool CreateSubdirs
       while (written < size) {
         const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, size - written));
         data->ReadBuffer(copyBuffer_.get(), block);
+        crc = static_cast<std::uint32_t>(
+            crc32(crc, reinterpret_cast<const Bytef*>(copyBuffer_.get()), static_cast<uInt>(block)));
         out.WriteBuffer(copyBuffer_.get(), block);
         written += block;
         if (progress_) progress_(name, central, written);
       }
     }
   }  // closed here, before its time and attributes are set
+  // The central CRC-32 is the one a data descriptor's archive fills in too.
+  // A file that is not what the package holds must not pass for it, least
+  // of all an installer: it is removed again.
+  if (crc != central.CRC32) {
+    (void)sys::RemoveFile(target);
+    throw EZipDamagedEntry(base::Format(u"Entry \"%s\" is damaged: its checksum does not match", {name}));
+  }
   if (sys::FileExists(target)) ApplyMetadata(target, local, central);
 }
 
