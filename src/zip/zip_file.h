@@ -175,7 +175,7 @@ class TZipFile {
   };
   EndRecord FindEndRecord();
   void MakeDirectories(const std::u16string& directory, const std::u16string& entryName);
-  void ApplyMetadata(const std::u16string& path, const TZipHeader& local, const TZipHeader& central);
+  void CheckMetadataPath(const std::u16string& path);
   std::u16string BaseDirectory(const std::u16string& Path);
 
   TZipMode mode_ = TZipMode::zmClosed;
