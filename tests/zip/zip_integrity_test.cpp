@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <vector>
 
 #include "base/encoding.h"
@@ -36,6 +37,9 @@ struct FaultCase {
   std::vector<std::string> absent;             // names that must not be there
   std::u16string message;
 };
+
+// Test listings name a case, not its bytes.
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 
 // An entry between a written one and one that must not be reached.
 Archive Around(Entry faulty) {
