@@ -21,10 +21,12 @@ TFileStream TFileStream::OpenExisting(const std::u16string& path, sys::Access ac
 
 TFileStream TFileStream::Create(const std::u16string& path, sys::Share share) {
   auto file = sys::File::Open(path, sys::Access::ReadWrite, share, sys::Disposition::CreateAlways);
-  if (!file) {
-    throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {ExpandFileName(path), sys::ErrorText(file.Error())}));
-  }
+  if (!file) ThrowCreateError(path, file.Error());
   return TFileStream(std::move(*file));
+}
+
+void ThrowCreateError(const std::u16string& path, sys::ErrorCode error) {
+  throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {ExpandFileName(path), sys::ErrorText(error)}));
 }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {

@@ -16,6 +16,8 @@ class TFileStream : public TStream {
   // Creates the file or empties an existing one, for reading and writing;
   // EFCreateError "Cannot create file "%s". %s" when it cannot.
   static TFileStream Create(const std::u16string& path, sys::Share share);
+  // A stream over a file opened by the caller.
+  static TFileStream Adopt(sys::File file) { return TFileStream(std::move(file)); }
 
   TFileStream(TFileStream&&) = default;
   TFileStream& operator=(TFileStream&&) = default;
@@ -34,6 +36,9 @@ class TFileStream : public TStream {
   explicit TFileStream(sys::File file) : file_(std::move(file)) {}
   sys::File file_;
 };
+
+// EFCreateError "Cannot create file "%s". %s" for path and error.
+[[noreturn]] void ThrowCreateError(const std::u16string& path, sys::ErrorCode error);
 
 // The full path used in file error texts: the path made absolute, or the
 // path itself when that fails.

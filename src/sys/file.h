@@ -21,6 +21,10 @@ inline constexpr char16_t kPathDelimiter = u'\\';
 inline constexpr char16_t kPathDelimiter = u'/';
 #endif
 
+// What File::CreateForUnpacking returns for a link: a code of this layer's
+// own, which no system call yields (their codes are positive).
+inline constexpr ErrorCode kErrorIsLink = -40;
+
 enum class Access { Read, Write, ReadWrite };
 // Which other openers may share the file while it is open (FILE_SHARE_*).
 enum class Share { None, Read, Write, ReadWrite };
@@ -45,6 +49,12 @@ class File {
   // user is, root included).
   static Result<File> Open(const std::u16string& path, Access access,
                            Share share, Disposition disposition);
+  // Open(path, ReadWrite, share, CreateAlways) for a file being unpacked,
+  // asking the file system about path once before the create: a symbolic
+  // link at its last component (on Windows any reparse point) is refused
+  // with kErrorIsLink and never followed; an existing read-only file is
+  // refused as Open refuses it.
+  static Result<File> CreateForUnpacking(const std::u16string& path, Share share);
 
   bool IsOpen() const;
   void Close();

@@ -7,8 +7,10 @@
 // does) may ignore the results; they are there for tests and tools.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "sys/file.h"
 #include "sys/result.h"
 
 namespace sys {
@@ -45,5 +47,24 @@ ErrorCode ApplyPermissionBits(const std::u16string& path, unsigned mode);
 // True when path itself (not what it points to) is a symbolic link, or on
 // Windows any reparse point (links and junctions alike).
 bool IsSymbolicLink(const std::u16string& path);
+
+// What path itself names, a link at its last component not followed (Link
+// as for IsSymbolicLink); one look-up.
+enum class PathKind { Missing, Directory, File, Link };
+PathKind KindOf(const std::u16string& path);
+
+// What a file unpacked from an archive is given once its data is written.
+struct UnpackedFileMetadata {
+  std::optional<LocalDateTime> time;       // as SetFileTimesFromLocal
+  std::optional<unsigned> dosAttributes;   // as ApplyDosAttributes
+  std::optional<unsigned> permissionBits;  // as ApplyPermissionBits
+};
+
+// Gives the just-written file at path its metadata, in the order time,
+// attributes, permission bits, and closes it. The outcome is that of the
+// calls above; failures are skipped, as those are courtesies. POSIX sets
+// them on the open file (no look-up of path); Windows closes the file first
+// and sets them by path, when path still names a file.
+void FinishUnpackedFile(File& file, const std::u16string& path, const UnpackedFileMetadata& metadata);
 
 }  // namespace sys

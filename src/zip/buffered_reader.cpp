@@ -1,6 +1,7 @@
 // A read buffer in front of the archive file.
 #include "zip/buffered_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/exception.h"
@@ -38,6 +39,17 @@ std::size_t TBufferedReader::Read(void* buffer, std::size_t count) {
   }
   return done;
 }
+
+std::span<const unsigned char> TBufferedReader::Peek() {
+  if (offset_ == filled_) {
+    bufferStart_ += static_cast<std::int64_t>(filled_);
+    filled_ = offset_ = 0;
+    filled_ = source_.Read(buffer_.get(), kBufferSize);
+  }
+  return {buffer_.get() + offset_, filled_ - offset_};
+}
+
+void TBufferedReader::Skip(std::size_t count) { offset_ += std::min(count, filled_ - offset_); }
 
 std::size_t TBufferedReader::Write(const void*, std::size_t) { return 0; }
 

@@ -1,15 +1,19 @@
 // A read buffer in front of the archive file.
 //
-// The central directory is read in pieces of 4, 42 and a few dozen bytes,
-// one piece per field group; through this buffer those become one system
-// call per 64 KiB instead of several per entry. Large reads that find the
-// buffer empty go to the file directly, so inflating and stored copies do
-// not pay for a second copy.
+// The central directory and the local headers are read in pieces of 4, 26,
+// 42 and a few dozen bytes; through this buffer those become one system
+// call per 64 KiB. Deflate data is inflated straight out of the buffer
+// (Peek and Skip), so the bytes after an entry's data, the next local
+// header mostly, are still in the buffer when the next entry is opened: an
+// archive of many small entries is read front to back, 64 KiB at a time,
+// with no seek between entries. Large reads that find the buffer empty go
+// to the file directly, so stored copies do not pay for a second copy.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "base/stream.h"
 
@@ -23,6 +27,12 @@ class TBufferedReader : public base::TStream {
   explicit TBufferedReader(base::TStream& source);
 
   std::size_t Read(void* buffer, std::size_t count) override;
+  // The buffered bytes from the current position on, refilled from the
+  // source when used up; empty at the end of the source. Valid until the
+  // next call on the reader.
+  std::span<const unsigned char> Peek();
+  // Moves past count bytes of those Peek gave.
+  void Skip(std::size_t count);
   // Read-only: nothing is taken.
   std::size_t Write(const void* buffer, std::size_t count) override;
   // Moves within the buffer when it can; else passes the move to the source.

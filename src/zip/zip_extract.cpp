@@ -1,5 +1,7 @@
 // TZipFile, the writing half: where each entry goes, the directories it
 // needs, its data, and its time and attributes.
+#include <zlib.h>
+
 #include <algorithm>
 
 #include "base/exception.h"
@@ -86,52 +88,70 @@ void TZipFile::MakeDirectories(const std::u16string& directory, const std::u16st
   for (std::size_t i = 0; i < levels.size(); ++i) {
     const std::u16string& level = levels[i];
     if (knownDirectories_.contains(level)) continue;
-    // Below the destination only this extraction makes directories, and a
-    // link there could lead anywhere: it is refused, not followed. What lies
-    // above is the caller's choice.
-    if (i >= baseDepth && sys::IsSymbolicLink(level)) ThrowThroughLink(entryName);
     // A level that cannot be made is not reported: creating the file in it
     // fails next, with the system's reason.
-    if (!sys::DirectoryExists(level) && sys::MakeDirectory(level) != 0) return;
-    if (!sys::DirectoryExists(level)) return;
+    if (i < baseDepth) {
+      // What lies above the destination is the caller's choice, links
+      // included.
+      if (!sys::DirectoryExists(level) && (sys::MakeDirectory(level) != 0 || !sys::DirectoryExists(level))) return;
+    } else {
+      // Below the destination only this extraction makes directories, and a
+      // link there could lead anywhere: it is refused, not followed. One
+      // look-up tells a link, a directory and nothing apart; a directory
+      // just made needs no second look.
+      switch (sys::KindOf(level)) {
+        case sys::PathKind::Link: ThrowThroughLink(entryName);
+        case sys::PathKind::Directory: break;
+        case sys::PathKind::File: return;
+        case sys::PathKind::Missing:
+          if (sys::MakeDirectory(level) != 0 && !sys::DirectoryExists(level)) return;
+          break;
+      }
+    }
     knownDirectories_.insert(level);
   }
 }
 
-// Called only for a path that names an existing file, right after that was
-// seen, so "The specified file was not found" cannot arise here.
-void TZipFile::ApplyMetadata(const std::u16string& path, const TZipHeader& local, const TZipHeader& central) {
-  const std::optional<sys::LocalDateTime> time = DosDateTime(local.ModifiedDateTime);
+namespace {
+
+// What an entry's file is given by the archive's rules: the local time when
+// it names a real moment; the MS-DOS attributes (volume label bit cleared)
+// of archives made on MS-DOS-compatible systems; Unix permission bits on
+// POSIX only, and only for a regular file: a link or directory entry
+// written as a file keeps the permissions it was created with. Some
+// archivers store the bits without a file type; those entries are plain
+// files too.
+sys::UnpackedFileMetadata MetadataFor(const TZipHeader& local, const TZipHeader& central) {
+  sys::UnpackedFileMetadata metadata;
+  metadata.time = DosDateTime(local.ModifiedDateTime);
   const unsigned host = central.MadeByVersion >> 8;
-  const bool dosAttributes = host == kMadeByMsDos;
-  // Unix permission bits mean something on POSIX only, and only for a
-  // regular file: a link or directory entry written as a file keeps the
-  // permissions it was created with. Some archivers store the bits without
-  // a file type; those entries are plain files too.
   const unsigned unixMode = central.ExternalAttributes >> 16;
   const unsigned unixType = unixMode & 0170000;
-  const bool unixPermissions =
-      kStyle == PathStyle::Posix && host == kMadeByUnix && (unixType == 0100000 || (unixType == 0 && unixMode != 0));
-  if (!time && !dosAttributes && !unixPermissions) return;
+  if (host == kMadeByMsDos) {
+    metadata.dosAttributes = central.ExternalAttributes & 0xFF & ~0x08u;
+  } else if (kStyle == PathStyle::Posix && host == kMadeByUnix &&
+             (unixType == 0100000 || (unixType == 0 && unixMode != 0))) {
+    metadata.permissionBits = unixMode & 0777;
+  }
+  return metadata;
+}
 
-  // The tests before the updates. Nothing changes between the updates, so
-  // one round of tests stands for the round before each.
+bool IsEmpty(const sys::UnpackedFileMetadata& metadata) {
+  return !metadata.time && !metadata.dosAttributes && !metadata.permissionBits;
+}
+
+}  // namespace
+
+// The tests a file's path passes before its time and attributes are set.
+// Nothing changes between the updates, so one round of tests stands for the
+// round before each. The file is there: it has just been written.
+void TZipFile::CheckMetadataPath(const std::u16string& path) {
   const std::u16string full = FullPath(path);
   CheckFullPath(full, kMaxFilePath, kStyle);
   CheckDrive(full);
   const std::u16string directory = WithoutTrailingSeparator(DirectoryPart(full, kStyle));
   if (!knownDirectories_.contains(directory) && !sys::DirectoryExists(directory)) {
     throw base::EDirectoryNotFoundException(u"The specified path was not found");
-  }
-  // The caller has just seen the file exist; nothing has happened since.
-
-  // Courtesies, as on any unpacking: a time or attribute the system refuses
-  // leaves the file as it is.
-  if (time) (void)sys::SetFileTimesFromLocal(full, *time);
-  if (dosAttributes) {
-    (void)sys::ApplyDosAttributes(full, central.ExternalAttributes & 0xFF & ~0x08u);
-  } else if (unixPermissions) {
-    (void)sys::ApplyPermissionBits(full, unixMode & 0777);
   }
 }
 
@@ -158,29 +178,49 @@ void TZipFile::Extract(int Index, const std::u16string& Path, bool CreateSubdirs
   if (!directory.empty()) MakeDirectories(directory, name);
   if (EndsWithSeparator(target)) return;  // a directory entry: it exists now
 
-  if (WithoutTrailingSeparator(fullTarget) != base && sys::IsSymbolicLink(fullTarget)) {
-    ThrowThroughLink(name);
+  // The destination itself may be a link of the caller's choosing; a name
+  // that comes down to it is created (and refused by the system) as it is.
+  const bool isBase = WithoutTrailingSeparator(fullTarget) == base;
+  sys::Result<sys::File> created =
+      isBase ? sys::File::Open(target, sys::Access::ReadWrite, sys::Share::None, sys::Disposition::CreateAlways)
+             : sys::File::CreateForUnpacking(target, sys::Share::None);
+  if (!created) {
+    if (created.Error() == sys::kErrorIsLink) ThrowThroughLink(name);
+    base::ThrowCreateError(target, created.Error());
   }
-  {
-    base::TFileStream out = base::TFileStream::Create(target, sys::Share::None);
-    const std::uint32_t size = central.UncompressedSize;
-    if (size > 0) {
-      const std::size_t blockSize = std::min<std::size_t>(kCopyBufferSize, size);
-      if (copyBufferSize_ < blockSize) {
-        copyBuffer_.reset(new char[blockSize]);
-        copyBufferSize_ = blockSize;
-      }
-      std::uint64_t written = 0;
-      while (written < size) {
-        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, size - written));
-        data->ReadBuffer(copyBuffer_.get(), block);
-        out.WriteBuffer(copyBuffer_.get(), block);
-        written += block;
-        if (progress_) progress_(name, central, written);
-      }
+  base::TFileStream out = base::TFileStream::Adopt(std::move(*created));
+  std::uint32_t crc = 0;  // zlib's CRC-32 of the bytes written
+  const std::uint32_t size = central.UncompressedSize;
+  if (size > 0) {
+    const std::size_t blockSize = std::min<std::size_t>(kCopyBufferSize, size);
+    if (copyBufferSize_ < blockSize) {
+      copyBuffer_.reset(new char[blockSize]);
+      copyBufferSize_ = blockSize;
     }
-  }  // closed here, before its time and attributes are set
-  if (sys::FileExists(target)) ApplyMetadata(target, local, central);
+    std::uint64_t written = 0;
+    while (written < size) {
+      const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, size - written));
+      data->ReadBuffer(copyBuffer_.get(), block);
+      crc = static_cast<std::uint32_t>(
+          crc32(crc, reinterpret_cast<const Bytef*>(copyBuffer_.get()), static_cast<uInt>(block)));
+      out.WriteBuffer(copyBuffer_.get(), block);
+      written += block;
+      if (progress_) progress_(name, central, written);
+    }
+  }
+  // The central CRC-32 is the one a data descriptor's archive fills in too.
+  // A file that is not what the package holds must not pass for it, least
+  // of all an installer: it is removed again.
+  if (crc != central.CRC32) {
+    out.Close();
+    (void)sys::RemoveFile(target);
+    throw EZipDamagedEntry(base::Format(u"Entry \"%s\" is damaged: its checksum does not match", {name}));
+  }
+  // Time and attributes are courtesies, as on any unpacking: what the
+  // system refuses leaves the file as it is.
+  const sys::UnpackedFileMetadata metadata = MetadataFor(local, central);
+  if (!IsEmpty(metadata)) CheckMetadataPath(target);
+  sys::FinishUnpackedFile(out.File(), target, metadata);
 }
 
 }  // namespace zip

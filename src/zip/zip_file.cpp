@@ -153,7 +153,7 @@ void TZipFile::Close() {
   baseFullPath_.clear();
 }
 
-void TZipFile::FindEndRecord(std::uint16_t& entryCount, std::uint32_t& directoryOffset) {
+TZipFile::EndRecord TZipFile::FindEndRecord() {
   base::TStream& stream = *stream_;
   const std::int64_t size = stream.Size();
   if (size == 0) ThrowZip(u"Stream read error");
@@ -182,8 +182,11 @@ void TZipFile::FindEndRecord(std::uint16_t& entryCount, std::uint32_t& directory
         if (stream.Seek(recordStart + 4, base::SeekOrigin::Begin) != recordStart + 4) ThrowReadingError();
         ReadExactly(stream, fields, sizeof fields);
       }
-      entryCount = Get16(fields + 6);
-      directoryOffset = Get32(fields + 12);
+      EndRecord record;
+      record.entriesOnDisk = Get16(fields + 4);
+      record.entryCount = Get16(fields + 6);
+      record.directorySize = Get32(fields + 8);
+      record.directoryOffset = Get32(fields + 12);
       const std::uint16_t commentLength = Get16(fields + 16);
       if (commentLength > 0) {
         // The comment is kept for callers, never used: a length that claims
@@ -192,7 +195,7 @@ void TZipFile::FindEndRecord(std::uint16_t& entryCount, std::uint32_t& directory
         comment_.assign(commentLength, '\0');
         comment_.resize(ReadUpTo(stream, comment_.data(), commentLength));
       }
-      return;
+      return record;
     }
   }
   ThrowReadingError();
@@ -200,9 +203,18 @@ void TZipFile::FindEndRecord(std::uint16_t& entryCount, std::uint32_t& directory
 
 void TZipFile::ReadCentralDirectory() {
   headers_.clear();
-  std::uint16_t entryCount = 0;
-  std::uint32_t directoryOffset = 0;
-  FindEndRecord(entryCount, directoryOffset);
+  const EndRecord end = FindEndRecord();
+  // A ZIP64 archive keeps its real counts and offsets in a record of its
+  // own and leaves these at their limits; read as they stand they would
+  // unpack part of the package or garbage.
+  if (end.entriesOnDisk == 0xFFFF || end.entryCount == 0xFFFF || end.directorySize == 0xFFFFFFFF ||
+      end.directoryOffset == 0xFFFFFFFF) {
+    throw EZipIncompleteDirectory(
+        u"The archive is in the ZIP64 format (more than 65,535 files or more than 4 GiB), "
+        u"which cannot be unpacked");
+  }
+  const std::uint16_t entryCount = end.entryCount;
+  const std::uint32_t directoryOffset = end.directoryOffset;
   base::TStream& stream = *stream_;
   if (stream.Seek(directoryOffset, base::SeekOrigin::Begin) < 0) ThrowReadingError();
   // A damaged count must not make the list reserve memory for nothing.
@@ -235,6 +247,13 @@ void TZipFile::ReadCentralDirectory() {
     h.FileComment = ReadBytes(stream, h.FileCommentLength);
     headers_.push_back(std::move(h));
   }
+  // Records the count leaves out would silently not be unpacked.
+  const std::int64_t consumed = stream.Position() - static_cast<std::int64_t>(directoryOffset);
+  if (consumed != static_cast<std::int64_t>(end.directorySize)) {
+    throw EZipIncompleteDirectory(base::Format(
+        u"The archive's list of files is damaged: its count of %s files does not match the list",
+        {base::IntToText(entryCount)}));
+  }
 }
 
 std::unique_ptr<base::TStream> TZipFile::Read(int Index, TZipHeader& LocalHeader) {
@@ -266,6 +285,11 @@ std::unique_ptr<base::TStream> TZipFile::Read(int Index, TZipHeader& LocalHeader
   local.ExtraFieldLength = Get16(f + 24);
   local.FileName = ReadBytes(stream, local.FileNameLength);
   local.ExtraField = ReadBytes(stream, local.ExtraFieldLength);
+  // Without the password the bytes are noise: refused before anything of
+  // the entry is written, whatever its method.
+  if (((central.Flag | local.Flag) & kEncryptedFlag) != 0) {
+    throw EZipEncryptedEntry(base::Format(u"Entry \"%s\" is encrypted", {EntryName(local, central)}));
+  }
   const TStreamConstructor& decompress = Handlers()[central.CompressionMethod & 0xFF].decompress;
   if (!decompress) throw base::EListError(u"Item not found");
   std::unique_ptr<base::TStream> data = decompress(stream, local);

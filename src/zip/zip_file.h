@@ -4,8 +4,15 @@
 // central directory record, the central directory, each entry's local
 // header, and the entry's data through the handler registered for its
 // compression method (stored 0 and Deflate 8 at start; Deflate through
-// zlib). Not supported: ZIP64, archives over several disks, encryption,
-// data descriptors. CRC-32 values of entries are not checked.
+// zlib). Not supported, and refused rather than half read: ZIP64 archives
+// and encrypted entries. Archives over several disks are not supported.
+// Entries with a data descriptor are read by their central record.
+//
+// What is written is what the package holds: every entry's bytes are
+// checked against the central CRC-32 as they are copied, and the central
+// directory must be read whole (its records fill exactly the size the end
+// record gives it), so a damaged, encrypted or half-listed package is never
+// reported as unpacked.
 //
 // Names are decoded from the Info-ZIP Unicode Path extra field of the local
 // header when one is present and its CRC-32 matches the local name bytes,
@@ -25,8 +32,17 @@
 //       65,535 bytes; an archive of 4 bytes or fewer; a search window, a
 //       central directory field, name, extra field or comment, or a local
 //       header cut short
+//   EZipIncompleteDirectory "The archive is in the ZIP64 format (more than
+//       65,535 files or more than 4 GiB), which cannot be unpacked"
+//                                                   a count, size or offset of
+//       the end record at its limit (0xFFFF, 0xFFFFFFFF)
+//   EZipIncompleteDirectory "The archive's list of files is damaged: its
+//       count of %d files does not match the list"  the records the count
+//       says do not fill the central directory's size
 //   EZipException "Invalid Zip Central Header signature"
 //   EZipException "Invalid Zip Local Header signature"
+//   EZipEncryptedEntry "Entry "%s" is encrypted"    general purpose flag bit 0,
+//       in the central or the local header; raised by Read, before the data
 //   EZipException "File must be open for reading"   Read/ExtractAll when closed
 //   EZipException "The specified file was not found" an index out of range
 //   EListError "Item not found"                      a method without handler
@@ -49,6 +65,9 @@
 //   EFCreateError "Cannot create file "%s". %s"      the output file
 //   EReadError "Stream read error"                   the data ends early
 //   EWriteError "Stream write error"                 a short write
+//   EZipDamagedEntry "Entry "%s" is damaged: its checksum does not match"
+//       the CRC-32 of the bytes written differs from the central one; the
+//       file is removed again
 //   EZipUnsafeEntry                                   an escaping entry
 #pragma once
 
@@ -148,9 +167,15 @@ class TZipFile {
 
  private:
   void ReadCentralDirectory();
-  void FindEndRecord(std::uint16_t& entryCount, std::uint32_t& directoryOffset);
+  struct EndRecord {
+    std::uint16_t entriesOnDisk = 0;
+    std::uint16_t entryCount = 0;
+    std::uint32_t directorySize = 0;
+    std::uint32_t directoryOffset = 0;
+  };
+  EndRecord FindEndRecord();
   void MakeDirectories(const std::u16string& directory, const std::u16string& entryName);
-  void ApplyMetadata(const std::u16string& path, const TZipHeader& local, const TZipHeader& central);
+  void CheckMetadataPath(const std::u16string& path);
   std::u16string BaseDirectory(const std::u16string& Path);
 
   TZipMode mode_ = TZipMode::zmClosed;

@@ -43,6 +43,7 @@ inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50;
 inline constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;
 inline constexpr std::uint16_t kUnicodePathTag = 0x7075;
 inline constexpr std::uint16_t kUtf8NameFlag = 0x0800;
+inline constexpr std::uint16_t kEncryptedFlag = 0x0001;
 
 // Values of the high byte of MadeByVersion that extraction tells apart.
 inline constexpr unsigned kMadeByMsDos = 0;

@@ -7,6 +7,7 @@
 
 #include "base/exception.h"
 #include "base/text.h"
+#include "zip/buffered_reader.h"
 #include "zip/zip_errors.h"
 
 namespace zip {
@@ -31,7 +32,8 @@ std::int64_t TStoredStream::Seek(std::int64_t offset, base::SeekOrigin origin) {
 void TStoredStream::SetSize(std::int64_t) { throw base::EStreamError(u"Stream is read-only"); }
 
 TInflateStream::TInflateStream(base::TStream& archive)
-    : archive_(archive), zstream_(std::make_unique<z_stream_s>()), input_(new unsigned char[kInputBlock]) {
+    : archive_(archive), buffered_(dynamic_cast<TBufferedReader*>(&archive)), zstream_(std::make_unique<z_stream_s>()) {
+  if (buffered_ == nullptr) input_.reset(new unsigned char[kInputBlock]);
   const int rc = inflateInit2(zstream_.get(), -MAX_WBITS);
   if (rc != Z_OK) {
     zstream_.reset();
@@ -52,7 +54,17 @@ std::size_t TInflateStream::Read(void* buffer, std::size_t count) {
   z.next_out = static_cast<Bytef*>(buffer);
   z.avail_out = static_cast<uInt>(want);
   while (z.avail_out > 0) {
-    if (z.avail_in == 0) {
+    if (buffered_ != nullptr) {
+      // The input is the read buffer itself; what inflate takes of it is
+      // skipped at once, so the reader always stands after the data used.
+      const std::span<const unsigned char> input = buffered_->Peek();
+      if (input.empty()) {
+        ended_ = true;  // the archive has nothing more: the data ends here
+        break;
+      }
+      z.next_in = const_cast<Bytef*>(input.data());
+      z.avail_in = static_cast<uInt>(input.size());
+    } else if (z.avail_in == 0) {
       const std::size_t n = archive_.Read(input_.get(), kInputBlock);
       if (n == 0) {
         ended_ = true;  // the archive has nothing more: the data ends here
@@ -61,7 +73,12 @@ std::size_t TInflateStream::Read(void* buffer, std::size_t count) {
       z.next_in = input_.get();
       z.avail_in = static_cast<uInt>(n);
     }
+    const uInt offered = z.avail_in;
     const int rc = inflate(&z, Z_NO_FLUSH);
+    if (buffered_ != nullptr) {
+      buffered_->Skip(offered - z.avail_in);
+      z.avail_in = 0;
+    }
     if (rc == Z_STREAM_END) {
       ended_ = true;
       break;

@@ -17,6 +17,8 @@ struct z_stream_s;
 
 namespace zip {
 
+class TBufferedReader;
+
 // Method 0: the entry's bytes unchanged.
 class TStoredStream : public base::TStream {
  public:
@@ -38,7 +40,10 @@ class TStoredStream : public base::TStream {
 };
 
 // Method 8: raw Deflate (zlib window bits -15: 32 KiB window, no zlib
-// header or checksum), taking input in blocks of kInputBlock bytes.
+// header or checksum), taking input in blocks of kInputBlock bytes: straight
+// out of the archive's read buffer when the archive stream is one (so that
+// what follows the data stays there for the next entry), else through a
+// block of its own.
 //
 // Read raises EInflateError with zlib's text for the code ("data error",
 // "stream error", "insufficient memory", ...) when zlib refuses the data;
@@ -62,8 +67,9 @@ class TInflateStream : public base::TStream {
 
  private:
   base::TStream& archive_;
+  TBufferedReader* buffered_ = nullptr;  // archive_, when it is one
   std::unique_ptr<z_stream_s> zstream_;
-  std::unique_ptr<unsigned char[]> input_;
+  std::unique_ptr<unsigned char[]> input_;  // without a read buffer only
   bool ended_ = false;
   int error_ = 0;  // the zlib code that stopped the stream, or 0
   std::int64_t position_ = 0;

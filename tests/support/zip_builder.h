@@ -24,6 +24,15 @@ struct Entry {
   bool overrideSize = false;
   std::uint32_t uncompressedSize = 0;
   std::string compressed;           // used as is when method is neither 0 nor 8
+  bool overrideCrc = false;         // both headers carry crc instead of the data's
+  std::uint32_t crc = 0;
+  bool overrideCompressedSize = false;  // both headers carry compressedSize
+  std::uint32_t compressedSize = 0;
+  // Sizes and CRC-32 after the data (flag bit 3, signature 50 4B 07 08), the
+  // local header's left at 0, as archivers that stream their output write.
+  bool dataDescriptor = false;
+  bool overrideLocalHeaderOffset = false;  // the central record points here instead
+  std::uint32_t localHeaderOffset = 0;
 };
 
 struct Archive {
@@ -35,13 +44,21 @@ struct Archive {
   std::uint16_t count = 0;
   bool overrideDirectoryOffset = false;
   std::uint32_t directoryOffset = 0;
+  bool overrideDirectorySize = false;
+  std::uint32_t directorySize = 0;
   std::uint16_t commentLength = 0;   // used when overrideCommentLength
   bool overrideCommentLength = false;
+  // A ZIP64 end record and its locator before the end record, whose counts,
+  // size and offset are then at their limits (0xFFFF, 0xFFFFFFFF).
+  bool zip64 = false;
 };
 
 // Builds the archive bytes: local headers with data, central directory,
 // end record, comment.
 std::string Build(const Archive& archive);
+
+// zlib's CRC-32 of data.
+std::uint32_t Crc32(const std::string& data);
 
 // Raw Deflate (window bits -15) of data.
 std::string Deflate(const std::string& data);

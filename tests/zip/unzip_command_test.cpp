@@ -44,6 +44,12 @@ TEST(UnzipCommand, PrintsTheErrorAloneAndExitsWithOne) {
   archive.entries = {Entry{.name = "ok", .data = "1"}, Entry{.name = "../escape", .data = "2"}};
   testing_support::WriteFile(dir.Path() / "bad.zip", zip_testing::Build(archive));
   testing_support::WriteFile(dir.Path() / "junk.zip", "not an archive at all");
+  Archive damaged;
+  damaged.entries = {Entry{.name = "setup.exe", .data = "MZ", .method = 8, .overrideCrc = true, .crc = 7}};
+  testing_support::WriteFile(dir.Path() / "damaged.zip", zip_testing::Build(damaged));
+  Archive encrypted;
+  encrypted.entries = {Entry{.name = "x", .data = "noise", .flag = 0x0001}};
+  testing_support::WriteFile(dir.Path() / "encrypted.zip", zip_testing::Build(encrypted));
   struct Case {
     std::u16string archive;
     std::string err;
@@ -51,6 +57,8 @@ TEST(UnzipCommand, PrintsTheErrorAloneAndExitsWithOne) {
   const Case cases[] = {
       {dir.Text("bad.zip"), "Entry \"../escape\" would be written outside the destination directory\n"},
       {dir.Text("junk.zip"), "Error reading zip file\n"},
+      {dir.Text("damaged.zip"), "Entry \"setup.exe\" is damaged: its checksum does not match\n"},
+      {dir.Text("encrypted.zip"), "Entry \"x\" is encrypted\n"},
   };
   for (const Case& c : cases) {
     const ProcessResult result = Unzip({c.archive, dir.Text("out") + sys::kPathDelimiter});
@@ -60,6 +68,8 @@ TEST(UnzipCommand, PrintsTheErrorAloneAndExitsWithOne) {
   }
   EXPECT_EQ(ReadFile(dir.Path() / "out" / "ok"), "1");
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "escape"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out" / "setup.exe"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out" / "x"));
 
   const ProcessResult usage = Unzip({dir.Text("bad.zip")});
   EXPECT_EQ(usage.exitCode, 2);

@@ -92,8 +92,9 @@ TEST_F(ZipExtractTest, WritesExactlyTheUncompressedSize) {
   Archive archive;
   archive.entries = {Entry{.name = "big.bin", .data = big, .method = 8},
                      // The stored data goes on into the next header: only
-                     // the size counts.
-                     Entry{.name = "short", .data = "0123456789", .overrideSize = true, .uncompressedSize = 4}};
+                     // the size counts (and the CRC-32 is that of those bytes).
+                     Entry{.name = "short", .data = "0123456789", .overrideSize = true, .uncompressedSize = 4,
+                           .overrideCrc = true, .crc = zip_testing::Crc32("0123")}};
   std::vector<std::uint64_t> positions;
   WriteFile(temp_.Path() / "package.zip", Build(archive));
   TZipFile::ExtractZipFile(temp_.Text("package.zip"), Destination(), nullptr,
