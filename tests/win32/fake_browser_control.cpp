@@ -18,8 +18,6 @@ int liveObjects = 0;
 FakeBrowserOptions options;
 std::vector<FakeBrowserLog> logs;
 
-const UINT kCompleteMessage = WM_APP + 7;
-
 // The document: its source through IPersistStreamInit.
 class FakeDocument : public IDispatch, public IPersistStreamInit {
  public:
@@ -162,8 +160,10 @@ class FakeControl : public IOleObject, public IWebBrowser2, public IConnectionPo
     }
     if (FAILED(options.navigateStatus)) return options.navigateStatus;
     if (options.pages && window_ != nullptr) {
+      // A page takes a while to load and render: it completes from a timer
+      // of the control's window, once the loop has gone idle.
       pending_.push_back(address);
-      PostMessageW(window_, kCompleteMessage, 0, 0);
+      SetTimer(window_, ++timers_, 150, nullptr);
     }
     return S_OK;
   }
@@ -325,7 +325,8 @@ class FakeControl : public IOleObject, public IWebBrowser2, public IConnectionPo
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<FakeControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == kCompleteMessage && self != nullptr) {
+    if (message == WM_TIMER && self != nullptr) {
+      KillTimer(window, wParam);
       self->Complete();
       return 0;
     }
@@ -364,6 +365,7 @@ class FakeControl : public IOleObject, public IWebBrowser2, public IConnectionPo
   HWND window_ = nullptr;
   VARIANT_BOOL visible_ = VARIANT_TRUE;
   std::vector<std::u16string> pending_;
+  UINT_PTR timers_ = 0;
 };
 
 }  // namespace

@@ -3,9 +3,8 @@
 // what its host asks of it and completes documents with the source bytes a
 // test gives (or fetches).
 //
-// Navigate answers at once and completes the document later, through a
-// message to its own window, as the system's control does while the loop
-// runs.
+// Navigate answers at once and completes the document later, from a timer
+// of its own window, as the system's control does while the loop runs.
 #pragma once
 
 #include <windows.h>

@@ -123,6 +123,9 @@ void BoxCloser::Look() {
     for (HWND child : children) {
       const std::wstring text = WindowText(child);
       if (!text.empty()) box.texts.push_back(text);
+      wchar_t name[32] = {};
+      GetClassNameW(child, name, 32);
+      if (lstrcmpiW(name, L"Button") == 0 && IsWindowVisible(child)) box.buttons.push_back(GetDlgCtrlID(child));
     }
     for (HWND other : ThreadWindows()) {
       if (other == window || !IsWindowVisible(other) || other == ApplicationWindow()) continue;

@@ -26,6 +26,7 @@ struct SeenBox {
   HWND owner = nullptr;
   std::wstring title;
   std::vector<std::wstring> texts;  // its children's texts
+  std::vector<int> buttons;         // the identifiers of its buttons
   std::vector<HWND> disabledWindows; // the program's other top-level windows that were disabled
   std::vector<HWND> enabledWindows;  // and those that were not
 };
