@@ -227,3 +227,35 @@ TEST_F(WindowTest, TheUsersCloseOfAModalFormEndsItsDisplayAfterTheMessageInHand)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, AChangeOfTheMonitorsResolutionRescalesPlacesAndFonts) {
+  ShowPortal();
+  HWND form = WindowOf(*form5_);
+  RECT suggested{};
+  GetWindowRect(form, &suggested);
+  // 144 dots per inch: one and a half times the design.
+  SendMessageW(form, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  const struct {
+    const toolkit::Control& control;
+    Bounds bounds;
+  } cases[] = {
+      {form5_->Panel1, {0, 0, 1448, 920}},
+      {form5_->Panel3, {0, 920, 1448, 237}},
+      {form5_->Label1, {381, 104, 650, 38}},
+      {form5_->loading, {300, 144, 830, 27}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.control.Name().begin(), c.control.Name().end())));
+    EXPECT_EQ(RectInParent(WindowOf(c.control)), c.bounds);
+  }
+  auto font = reinterpret_cast<HFONT>(SendMessageW(WindowOf(form5_->Memo1), WM_GETFONT, 0, 0));
+  LOGFONTW log{};
+  ASSERT_NE(GetObjectW(font, sizeof log, &log), 0);
+  EXPECT_EQ(log.lfHeight, -17);
+  // The layout itself stays in 96-DPI units.
+  EXPECT_EQ(form5_->Label1.GetBounds(), (Bounds{254, 69, 433, 25}));
+}
+
+}  // namespace

@@ -257,7 +257,7 @@ class BrowserHost : public BrowserPeer, public NativeWindow {
     }
   }
 
-  void DpiChanged(UINT) override { Reposition(); }
+  void DpiChanged(UINT dpi) override { Reposition(dpi); }
 
   void FillContext(RECT* position, RECT* clip) {
     GetClientRect(Window(), position);
@@ -294,8 +294,9 @@ class BrowserHost : public BrowserPeer, public NativeWindow {
     }
   }
 
-  void Reposition() {
-    const RECT r = ScaledBounds(browser_, DpiOf(Window()));
+  void Reposition() { Reposition(DpiOf(Window())); }
+  void Reposition(UINT dpi) {
+    const RECT r = ScaledBounds(browser_, dpi);
     SetWindowPos(Window(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     if (inPlace_) {
       RECT client{};

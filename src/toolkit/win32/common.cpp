@@ -181,8 +181,10 @@ void ChildPeer::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle
   SetWindowPos(Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void ChildPeer::Reposition() {
-  const RECT r = ScaledBounds(control_, Dpi());
+void ChildPeer::Reposition() { Reposition(Dpi()); }
+
+void ChildPeer::Reposition(UINT dpi) {
+  const RECT r = ScaledBounds(control_, dpi);
   SetWindowPos(Window(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -206,6 +208,6 @@ void ChildPeer::Changed(Property property) {
   }
 }
 
-void ChildPeer::DpiChanged(UINT dpi) { Reposition(); }
+void ChildPeer::DpiChanged(UINT dpi) { Reposition(dpi); }
 
 }  // namespace toolkit::win32

@@ -100,6 +100,7 @@ class ChildPeer : public ControlPeer, public NativeWindow {
   void CreateChild(const wchar_t* className, DWORD style, DWORD exStyle = 0);
   UINT Dpi() const { return DpiOf(Window()); }
   void Reposition();
+  void Reposition(UINT dpi);
 
   Control& control_;
 };
