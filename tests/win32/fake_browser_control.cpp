@@ -303,6 +303,7 @@ class FakeControl : public IOleObject, public IWebBrowser2, public IConnectionPo
     if (!source) return;
     if (document_ != nullptr) document_->Release();
     document_ = new FakeDocument(*source, options.documentCanSave);
+    InvalidateRect(window_, nullptr, TRUE);
     if (sink_ == nullptr) return;
     AddRef();  // the host may let go of the control inside the handler
     VARIANT args[2];

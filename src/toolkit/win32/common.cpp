@@ -119,9 +119,10 @@ void NativeWindow::CreateNative(const wchar_t* className, DWORD style, DWORD exS
                             rect.bottom - rect.top, parent, nullptr, ModuleInstance(), nullptr);
   if (window_ == nullptr) return;
   SetPropW(window_, kNativeProperty, this);
+  // A predefined class's own procedure stays the default of its messages.
   const bool own = lstrcmpiW(className, kToolkitClass) == 0;
-  predefined_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-      window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own ? &Procedure : &SubclassProcedure)));
+  predefined_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
   if (own) predefined_ = nullptr;
 }
 
@@ -145,12 +146,6 @@ LRESULT NativeWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK NativeWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = static_cast<NativeWindow*>(GetPropW(window, kNativeProperty));
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->Dispatch(message, wParam, lParam);
-}
-
-LRESULT CALLBACK NativeWindow::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = static_cast<NativeWindow*>(GetPropW(window, kNativeProperty));
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return self->Dispatch(message, wParam, lParam);
