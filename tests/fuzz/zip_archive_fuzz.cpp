@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -32,6 +33,10 @@ const std::filesystem::path& Scratch() {
     std::filesystem::path p =
         std::filesystem::temp_directory_path() / ("packstub-zip-fuzz-" + std::to_string(::getpid()));
     std::filesystem::remove_all(p);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(Scratch(), ignored);
+    });
     return p;
   }();
   return path;
