@@ -41,9 +41,9 @@ void CheckFileName(std::u16string_view address) {
     Check(address.find(name) != std::u16string_view::npos, "an unquoted segment is part of the address");
     Check(name.find(u'/') == std::u16string::npos, "an unquoted segment holds no /");
     for (char16_t c : name) Check(!IsBlank(c), "an unquoted segment holds no blank");
-    std::size_t end = address.size();
-    while (end > 0 && IsBlank(address[end - 1])) --end;
-    if (end > 0 && address[end - 1] == u'/') Check(name.empty(), "an address ending with / has no file name");
+    // Blanks after the last "/" are skipped as the space between items, so
+    // only a "/" that is the very last character leaves no file name.
+    if (!address.empty() && address.back() == u'/') Check(name.empty(), "an address ending with / has no file name");
   }
   if (app::IsPlainFileName(name)) {
     Check(name.find_first_of(u"/\\") == std::u16string::npos, "a plain name holds no separator");
