@@ -40,7 +40,7 @@ build/linux/bin/packtool descriptor create "$work/pack.db" \
   --field 21="$base/banner.html" --field 30="$base/portal.html"
 echo "== packstub on $DISPLAY (portal page: $base/portal.html, which clicks its own download button)"
 start=$(date +%s.%N)
-(cd "$work" && exec ./packstub </dev/null >"$work/packstub.log" 2>&1) &
+(cd "$work" && exec /usr/bin/time -f %M -o "$work/peak-rss" ./packstub </dev/null >"$work/packstub.log" 2>&1) &
 program_pid=$!
 wait_for 30 window_up '^packstub$' || { echo "demo: the portal window did not appear" >&2; exit 1; }
 echo "portal window up after $(awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $start }") s"
@@ -65,7 +65,7 @@ echo "== closing the portal window"
 wmctrl -c packstub 2>/dev/null || xdotool search --onlyvisible --name '^packstub$' windowclose
 status=0
 wait $program_pid || status=$?
-echo "== exit code $status"
+echo "== exit code $status; peak RSS of the packstub process: $(cat "$work/peak-rss") KiB (WebKit's web and network processes not counted)"
 echo "== $work/download"
 (cd "$work/download" && find . -type f | sort | while read -r f; do ls -l "$f"; done)
 

@@ -23,6 +23,27 @@ std::u16string Trim(const std::u16string& text) {
   return text.substr(begin, end - begin);
 }
 
+// Times beyond what the clock can hold (counting nanoseconds, it spans the
+// years 1677 to 2262 only) are taken as its ends: a cookie "until 9999" or
+// with a Max-Age of centuries lives as long as the clock goes, instead of
+// wrapping round to some date in the past.
+TCookieStore::Clock::time_point ClockTime(std::int64_t secondsSinceEpoch) {
+  using TimePoint = TCookieStore::Clock::time_point;
+  using std::chrono::seconds;
+  constexpr std::int64_t earliest = std::chrono::duration_cast<seconds>(TimePoint::min().time_since_epoch()).count();
+  constexpr std::int64_t latest = std::chrono::duration_cast<seconds>(TimePoint::max().time_since_epoch()).count();
+  if (secondsSinceEpoch >= latest) return TimePoint::max();
+  if (secondsSinceEpoch <= earliest) return TimePoint::min();
+  return TimePoint(seconds(secondsSinceEpoch));
+}
+
+// now + seconds, held at the clock's end in the same way.
+TCookieStore::Clock::time_point SecondsLater(TCookieStore::Clock::time_point now, std::int64_t seconds) {
+  using TimePoint = TCookieStore::Clock::time_point;
+  const std::int64_t left = std::chrono::duration_cast<std::chrono::seconds>(TimePoint::max() - now).count();
+  return seconds >= left ? TimePoint::max() : now + std::chrono::seconds(seconds);
+}
+
 bool IsIpAddress(const std::u16string& host) {
   if (host.find(u':') != std::u16string::npos) return true;
   return !host.empty() && std::all_of(host.begin(), host.end(), [](char16_t c) { return (c >= u'0' && c <= u'9') || c == u'.'; });
@@ -131,7 +152,7 @@ bool ParseCookieDate(const std::u16string& text, TCookieStore::Clock::time_point
   }
   const std::int64_t seconds = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
                                hour * 3600 + minute * 60 + second;
-  when = TCookieStore::Clock::time_point(std::chrono::seconds(seconds));
+  when = ClockTime(seconds);
   return true;
 }
 
@@ -187,7 +208,7 @@ void TCookieStore::Store(const std::u16string& setCookie, const std::u16string& 
       if (digits == 1) seconds = -seconds;
       haveMaxAge = true;
       cookie.persistent = true;
-      cookie.expiry = seconds <= 0 ? Clock::time_point::min() : now + std::chrono::seconds(seconds);
+      cookie.expiry = seconds <= 0 ? Clock::time_point::min() : SecondsLater(now, seconds);
     } else if (key == u"expires" && !haveMaxAge) {
       Clock::time_point when;
       if (ParseCookieDate(value, when)) {

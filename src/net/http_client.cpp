@@ -43,7 +43,9 @@ std::string TargetToWire(std::u16string_view target) {
 std::uint16_t PortNumber(const std::u16string& port) {
   int value = 0;
   bool valid = !port.empty() && port.size() <= 5;
-  for (char16_t c : port) {
+  // Only up to five digits are read, so that a long run of them cannot
+  // overflow the value.
+  for (char16_t c : valid ? std::u16string_view(port) : std::u16string_view()) {
     if (c < u'0' || c > u'9') {
       valid = false;
       break;

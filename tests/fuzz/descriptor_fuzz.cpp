@@ -23,7 +23,10 @@ void Check(bool condition, const char* what) {
 }
 
 const std::string& FilePath() {
-  static const std::string path = "/tmp/packstub-descriptor-fuzz-" + std::to_string(::getpid()) + ".db";
+  static const std::string path = [] {
+    std::atexit([] { std::remove(FilePath().c_str()); });
+    return "/tmp/packstub-descriptor-fuzz-" + std::to_string(::getpid()) + ".db";
+  }();
   return path;
 }
 

@@ -2,7 +2,11 @@
 // and unpacks it into a scratch directory. Errors of the archive are
 // expected; crashes, hangs, reads out of bounds and files outside the
 // scratch directory are not.
+#include <unistd.h>
+
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -19,13 +23,45 @@ namespace {
 // gigabytes, and a Deflate bomb can deliver them.
 constexpr std::size_t kDrainLimit = 1 << 22;
 
+// The destination lies a few directories deep inside a scratch directory of
+// this process, so that an entry climbing out of it lands where the check
+// after each run sees it.
+constexpr int kDepth = 6;
+
 const std::filesystem::path& Scratch() {
   static const std::filesystem::path path = [] {
-    std::filesystem::path p = std::filesystem::temp_directory_path() / "packstub-zip-fuzz";
-    std::filesystem::create_directories(p / "dl");
+    std::filesystem::path p =
+        std::filesystem::temp_directory_path() / ("packstub-zip-fuzz-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(p);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(Scratch(), ignored);
+    });
     return p;
   }();
   return path;
+}
+
+std::filesystem::path Destination() {
+  std::filesystem::path p = Scratch();
+  for (int level = 0; level < kDepth; ++level) p /= "up";
+  return p / "dl";
+}
+
+// Every directory on the way down holds the next one and nothing else.
+void CheckNothingBeside() {
+  std::error_code ignored;
+  std::filesystem::path p = Scratch();
+  for (int level = 0; level <= kDepth; ++level) {
+    const char* expected = level < kDepth ? "up" : "dl";
+    for (const auto& entry : std::filesystem::directory_iterator(p, ignored)) {
+      if (entry.path().filename() != expected) {
+        std::fprintf(stderr, "written outside the destination: %s\n", entry.path().c_str());
+        __builtin_trap();
+      }
+    }
+    p /= expected;
+  }
 }
 
 void Drain(zip::TZipFile& archive) {
@@ -67,12 +103,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint64_t claimed = 0;
   for (std::size_t i = 0; i < archive.FileCount(); ++i) claimed += archive.FileInfo(i).UncompressedSize;
   if (claimed <= kDrainLimit) {
-    const std::filesystem::path destination = Scratch() / "dl";
+    const std::filesystem::path destination = Destination();
+    std::error_code ignored;
+    std::filesystem::create_directories(destination, ignored);
     try {
       archive.ExtractAll(destination.u16string() + u"/");
     } catch (const base::Exception&) {
     }
-    std::error_code ignored;
+    CheckNothingBeside();
     // Read-only entries must not survive into the next run.
     for (auto it = std::filesystem::recursive_directory_iterator(destination, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
@@ -81,11 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                    ignored);
     }
     std::filesystem::remove_all(destination, ignored);
-    std::filesystem::create_directories(destination, ignored);
-    // Nothing may appear beside the destination.
-    for (const auto& entry : std::filesystem::directory_iterator(Scratch(), ignored)) {
-      if (entry.path().filename() != "dl") __builtin_trap();
-    }
   }
   return 0;
 }

@@ -257,6 +257,23 @@ TEST(HttpClient, AnAddressWithoutPortFailsAsUnknownProtocol) {
   EXPECT_THROW(client.RequestBytes(u"http://h:99999/"), base::EConvertError);
 }
 
+// A port beyond 65535, of any length, is refused with the text that names it.
+TEST(HttpClient, RefusesPortsThatAreNoPortNumbers) {
+  const std::u16string ports[] = {u"99999", u"65536", u"0", u"8a", u"803333333333333333333333333333333380",
+                                  u"-1"};
+  for (const std::u16string& port : ports) {
+    net::THttpClient client;
+    try {
+      client.RequestBytes(u"http://h:" + port + u"/");
+      ADD_FAILURE() << "no failure for " << sys::ToUtf8(port);
+    } catch (const base::EConvertError& error) {
+      EXPECT_EQ(error.Message(), u"'" + port + u"' is not a valid port number");
+    }
+  }
+  net::THttpClient client;
+  EXPECT_NE(client.RequestBytes(u"http://h:65535/").find("Host: h:65535\r\n"), std::string::npos);
+}
+
 TEST(HttpClient, ARefusedConnectionSaysSoWithTheWinsockNumber) {
   net::THttpClient client;
   const Outcome outcome = Fetch(client, "http://127.0.0.1:" + std::to_string(nettest::UnusedPort()) + "/x");

@@ -61,6 +61,33 @@ TEST(CookieStore, ReplacesAndExpires) {
   EXPECT_EQ(Header(store, u"h", u"/", false, now), "c=1");
 }
 
+// Dates and ages beyond the clock's range (it ends in 2262) keep the
+// cookie for as long as the clock goes; they must not wrap round into the
+// past and drop it, nor into a near future.
+TEST(CookieStore, KeepsCookiesWhoseExpiryIsBeyondTheClock) {
+  const Clock::time_point now = Clock::from_time_t(1700000000);
+  const Clock::time_point farFuture = Clock::from_time_t(1700000000) + std::chrono::hours(24 * 365 * 200);
+  const char16_t* const cases[] = {
+      u"a=1; Path=/; Expires=Fri, 31 Dec 9999 23:59:59 GMT",
+      u"a=1; Path=/; Expires=Sun, 06 Nov 2994 08:49:37 GMT",
+      u"a=1; Path=/; Max-Age=99999999999",
+      u"a=1; Path=/; Max-Age=99999999999999999999",
+  };
+  for (const char16_t* setCookie : cases) {
+    net::TCookieStore store;
+    store.Store(setCookie, u"h", u"/", now);
+    EXPECT_EQ(Header(store, u"h", u"/", false, farFuture), "a=1") << sys::ToUtf8(setCookie);
+  }
+}
+
+TEST(CookieDate, HoldsDatesBeyondTheClockAtItsEnds) {
+  Clock::time_point when;
+  ASSERT_TRUE(net::ParseCookieDate(u"Fri, 31 Dec 9999 23:59:59 GMT", when));
+  EXPECT_EQ(when, Clock::time_point::max());
+  ASSERT_TRUE(net::ParseCookieDate(u"Mon, 01 Jan 1601 00:00:00 GMT", when));
+  EXPECT_EQ(when, Clock::time_point::min());
+}
+
 TEST(CookieDate, ReadsTheUsualForms) {
   const std::pair<const char16_t*, std::int64_t> cases[] = {
       {u"Sun, 06 Nov 1994 08:49:37 GMT", 784111777},
