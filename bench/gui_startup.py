@@ -17,6 +17,7 @@ usage: bench/gui_startup.py BIN_DIR [RUNS]
 import http.server
 import os
 import shutil
+import signal
 import socketserver
 import statistics
 import subprocess
@@ -91,8 +92,13 @@ def one_run(program):
     page = package_requests[0] - start if package_requests else None
     # The banner page settles and the failure message is up; then the peak.
     time.sleep(1.5)
-    process.kill()
+    # Not through Popen, which would reap the child and lose its usage.
+    try:
+        os.kill(process.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
     _, _, usage = os.wait4(process.pid, 0)
+    process.returncode = 0
     rss = usage.ru_maxrss
     shutil.rmtree(work, ignore_errors=True)
     return window, page, rss
