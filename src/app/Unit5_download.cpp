@@ -53,6 +53,9 @@ void TForm5::DownloadPackage(const std::u16string& fileName) {
       onWork(sender, mode, count);
     };
     client->HandleRedirects = true;
+    // A server that stalls ends the download like any other failure.
+    client->ConnectTimeout = DownloadConnectTimeout;
+    client->ReadTimeout = DownloadReadTimeout;
     client->Get(DownloadUrl, *stream);
     client->Disconnect();
   } catch (...) {

@@ -64,6 +64,12 @@ namespace net {
 
 enum class TWorkMode { wmRead, wmWrite };
 
+// How long the program's own transfers (the package, the console edition's
+// pages, packtool fetch) wait for a server that has stopped answering: for
+// the connection, and for each next byte. A client object waits without
+// limit unless told.
+inline constexpr int kStalledServerTimeout = 60000;  // ms
+
 class THttpClient {
  public:
   THttpClient();   // default settings, not connected
@@ -76,7 +82,9 @@ class THttpClient {
   std::u16string ProtocolVersion = u"1.1";
   bool AllowCookies = true;
   int ConnectTimeout = 0;  // ms; 0: as long as the system lets an attempt last
-  int ReadTimeout = -1;    // ms; 0 or less: no limit
+  // ms; 0 or less: no limit. Each wait for the server's next byte, the TLS
+  // handshake's included, ends with ESocketError 10060 when it passes.
+  int ReadTimeout = -1;
   int RecvBufferSize = 32768;
   int MaxLineLength = 16384;
   std::u16string Accept = u"text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";

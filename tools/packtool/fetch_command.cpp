@@ -76,6 +76,8 @@ int RunFetch(const Args& args) {
     base::TFileStream out = base::TFileStream::Create(args[1], sys::Share::ReadWrite);
     net::THttpClient client;
     client.HandleRedirects = true;
+    client.ConnectTimeout = net::kStalledServerTimeout;
+    client.ReadTimeout = net::kStalledServerTimeout;
     client.OnWorkBegin = [&](net::THttpClient*, net::TWorkMode, std::int64_t total) { progress.Begin(total); };
     client.OnWork = [&](net::THttpClient*, net::TWorkMode, std::int64_t count) { progress.Work(count); };
     client.OnWorkEnd = [&](net::THttpClient*, net::TWorkMode) { progress.End(); };
