@@ -35,7 +35,16 @@
 //                          before an announced length was complete
 //   EHttpProtocolError     the status line of an error status
 //   EMaxLineLengthExceeded "Max line length exceeded."
-//   EUnknownProtocol       "Unknown Protocol" - no port for the address
+//   EUnknownProtocol       "Unknown Protocol" - no port for the address, or
+//                          a scheme other than http and https
+//   EInvalidAnswer         framing that cannot be trusted: a chunk size
+//                          that is no hexadecimal number below 2^63, a
+//                          Content-Length that is no whole number or
+//                          disagrees with another, more bytes than
+//                          announced, a head or trailer without end, more
+//                          than 32 interim answers, a line after an interim
+//                          answer that is no status line, a redirect address
+//                          with control characters
 //   ETlsError              the TLS handshake or certificate check failed
 //   base::EConvertError    a port that is not a number from 1 to 65535
 //   stream errors          the stream's own (size or write refused)

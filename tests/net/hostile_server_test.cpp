@@ -72,6 +72,22 @@ TEST_P(HostileServers, EndInAFailureOfTheirOwn) {
   EXPECT_EQ(again.Data(), "sound");
 }
 
+// The read time-out holds inside the TLS layer too: a server that takes
+// the connection and never answers the handshake. On every platform, since
+// no TLS server is needed for it.
+TEST(StalledServer, ATlsHandshakeWithoutAnswerEndsWithTheReadTimeout) {
+  nettest::SilentServer server;
+  net::THttpClient client;
+  client.ReadTimeout = 300;
+  base::TMemoryStream stream;
+  try {
+    client.Get(sys::FromUtf8("https://localhost:" + std::to_string(server.Port()) + "/pkg/demo.zip"), stream);
+    ADD_FAILURE() << "no failure";
+  } catch (const net::ESocketError& error) {
+    EXPECT_EQ(error.Message(), u"Socket Error # 10060\r\nConnection timed out.");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, HostileServers, ::testing::ValuesIn(nettest::HostileServers()),
                          [](const ::testing::TestParamInfo<HostileServer>& info) {
                            return nettest::RowName(info.param.name);

@@ -235,6 +235,22 @@ void ScriptServer::Run() {
   }
 }
 
+SilentServer::SilentServer() {
+  StartSockets();
+  const NativeSocket listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  listen(listener, 8);
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  port_ = ntohs(address.sin_port);
+  listener_ = static_cast<std::intptr_t>(listener);
+}
+
+SilentServer::~SilentServer() { CLOSE_SOCKET(static_cast<NativeSocket>(listener_)); }
+
 std::uint16_t UnusedPort() {
   StartSockets();
   const NativeSocket probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);

@@ -63,6 +63,21 @@ class ScriptServer {
   std::thread thread_;
 };
 
+// A server that takes connections (the system completes them) and never
+// says a word; closed when destroyed.
+class SilentServer {
+ public:
+  SilentServer();
+  ~SilentServer();
+  SilentServer(const SilentServer&) = delete;
+  SilentServer& operator=(const SilentServer&) = delete;
+  std::uint16_t Port() const { return port_; }
+
+ private:
+  std::intptr_t listener_ = -1;
+  std::uint16_t port_ = 0;
+};
+
 // A port on 127.0.0.1 where nothing listens (bound, then released).
 std::uint16_t UnusedPort();
 

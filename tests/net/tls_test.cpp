@@ -168,6 +168,18 @@ TEST_F(Https, RefusesACertificateOfAnUntrustedCa) {
   EXPECT_EQ(error.substr(0, 44), "The certificate of localhost is not trusted:") << error;
 }
 
+TEST_F(Https, RefusesAnExpiredCertificate) {
+  net::THttpClient client;
+  const std::string error = Fetch(client, "https://localhost:" + Env("PACKSTUB_TLS_EXPIRED_PORT") + "/");
+  EXPECT_EQ(error.substr(0, 44), "The certificate of localhost is not trusted:") << error;
+}
+
+TEST_F(Https, RefusesAServerOfferingOnlyTls10) {
+  net::THttpClient client;
+  const std::string error = Fetch(client, "https://localhost:" + Env("PACKSTUB_TLS_TLS10_PORT") + "/");
+  EXPECT_EQ(error.substr(0, 37), "TLS handshake with localhost failed: ") << error;
+}
+
 #endif
 
 }  // namespace
