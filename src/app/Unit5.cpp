@@ -5,6 +5,7 @@
 #include "app/shared_values.h"
 #include "app/status_picture.h"
 #include "base/exception.h"
+#include "net/http_client.h"
 #include "sys/file.h"
 #include "toolkit/application.h"
 
@@ -12,7 +13,10 @@ namespace app {
 
 TForm5* Form5 = nullptr;
 
-TForm5::TForm5() : Form(u"Form5") {
+TForm5::TForm5()
+    : Form(u"Form5"),
+      DownloadConnectTimeout(net::kStalledServerTimeout),
+      DownloadReadTimeout(net::kStalledServerTimeout) {
   using toolkit::Align;
   using toolkit::Color;
   clientWidth = 965;

@@ -40,6 +40,11 @@ class TForm5 : public toolkit::Form {
   void onWorkBegin(net::THttpClient* ASender, net::TWorkMode AWorkMode, std::int64_t AWorkCountMax);
   void onWork(net::THttpClient* ASender, net::TWorkMode AWorkMode, std::int64_t AWorkCount);
 
+  // How long the package download waits for the connection and for each
+  // next byte before it gives up with its failure message (ms).
+  int DownloadConnectTimeout;
+  int DownloadReadTimeout;
+
  private:
   // The page text of the current top-level document, through Memo1.
   std::u16string ReadPageText();

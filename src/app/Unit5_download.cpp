@@ -54,6 +54,8 @@ void TForm5::DownloadPackage(const std::u16string& fileName) {
       onWork(sender, mode, count);
     };
     PrepareDownloadClient(*client);
+    client->ConnectTimeout = DownloadConnectTimeout;
+    client->ReadTimeout = DownloadReadTimeout;
     client->Get(DownloadUrl, *stream);
     client->Disconnect();
   } catch (...) {

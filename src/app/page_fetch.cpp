@@ -16,6 +16,9 @@ constexpr std::size_t kPageLimit = 64u << 20;
 FetchedPage FetchPageWithHead(const std::u16string& url) {
   net::THttpClient client;
   client.HandleRedirects = true;
+  // A portal that stops answering must not hold the window for ever.
+  client.ConnectTimeout = net::kStalledServerTimeout;
+  client.ReadTimeout = net::kStalledServerTimeout;
   base::TMemoryStream page(kPageLimit);
   client.Get(url, page);
   client.Disconnect();

@@ -23,6 +23,11 @@ std::u16string InstallerPath(const std::u16string& downloadDir, std::u16string_v
   return path;
 }
 
-void PrepareDownloadClient(net::THttpClient& client) { client.HandleRedirects = true; }
+void PrepareDownloadClient(net::THttpClient& client) {
+  client.HandleRedirects = true;
+  // A server that stalls ends the download like any other failure.
+  client.ConnectTimeout = net::kStalledServerTimeout;
+  client.ReadTimeout = net::kStalledServerTimeout;
+}
 
 }  // namespace app

@@ -25,8 +25,9 @@ std::u16string PortalAddress(std::u16string_view portalUrl, std::u16string_view 
 // with "\"; where the delimiter is "/" that is taken as "/".
 std::u16string InstallerPath(const std::u16string& downloadDir, std::u16string_view installerName);
 
-// The download's client settings: redirects followed, nothing else set (no
-// time-outs, proxy, credentials or extra headers).
+// The download's client settings: redirects followed, and a connect and a
+// read time-out of a minute each, so a stalled server ends the download;
+// nothing else (no proxy, credentials or extra headers).
 void PrepareDownloadClient(net::THttpClient& client);
 
 }  // namespace app

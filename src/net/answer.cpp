@@ -2,6 +2,7 @@
 #include "net/answer.h"
 
 #include <limits>
+#include <vector>
 
 #include "net/uri.h"
 
@@ -40,6 +41,21 @@ std::int64_t ParseLength(const std::u16string& text) {
 }
 
 // Splits "Name: value"; false for a line without a colon.
+// Every value of a Content-Length header (a comma list is several); false
+// when one is not a whole number.
+bool ParseLengthList(const std::u16string& text, std::vector<std::int64_t>& values) {
+  std::size_t begin = 0;
+  for (;;) {
+    std::size_t end = text.find(u',', begin);
+    if (end == std::u16string::npos) end = text.size();
+    const std::int64_t value = ParseLength(Trim(std::u16string_view(text).substr(begin, end - begin)));
+    if (value < 0) return false;
+    values.push_back(value);
+    if (end == text.size()) return true;
+    begin = end + 1;
+  }
+}
+
 bool SplitHeader(const std::u16string& line, std::u16string& name, std::u16string& value) {
   const std::size_t colon = line.find(u':');
   if (colon == std::u16string::npos) return false;
@@ -85,14 +101,25 @@ void THttpAnswer::AddHeaderLine(std::u16string line) {
       }
       return true;
     }();
+    if (SameText(name, u"Content-Length")) {
+      // Every occurrence is looked at: two lengths that disagree leave no
+      // way to tell where the body ends.
+      std::vector<std::int64_t> values;
+      if (!ParseLengthList(value, values)) {
+        contentLengthInvalid = true;
+      } else {
+        for (std::int64_t length : values) {
+          if (contentLength >= 0 && length != contentLength) contentLengthInvalid = true;
+          if (contentLength < 0) contentLength = length;
+        }
+      }
+    }
     if (SameText(name, u"Set-Cookie")) {
       setCookies.push_back(value);
     } else if (SameText(name, u"WWW-Authenticate")) {
       wwwAuthenticate.push_back(value);
     } else if (first) {
-      if (SameText(name, u"Content-Length")) {
-        contentLength = ParseLength(value);
-      } else if (SameText(name, u"Transfer-Encoding")) {
+      if (SameText(name, u"Transfer-Encoding")) {
         transferEncoding = value;
       } else if (SameText(name, u"Content-Type")) {
         contentType = value;

@@ -19,6 +19,10 @@ struct THttpAnswer {
   // Taken from the first occurrence of each header (names without regard
   // to case). contentLength is -1 when absent or not a whole number.
   std::int64_t contentLength = -1;
+  // A Content-Length that cannot frame a body: a value that is not a whole
+  // number of 0 or more, or values (repeated headers, comma lists) that
+  // disagree. Such an answer cannot be read safely at all.
+  bool contentLengthInvalid = false;
   std::u16string transferEncoding;
   std::u16string contentType;
   std::u16string connection;

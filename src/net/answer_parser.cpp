@@ -1,6 +1,7 @@
 // The reader of HTTP answers as a resumable machine.
 #include "net/answer_parser.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace net {
@@ -28,25 +29,55 @@ TLineReader::Status TLineReader::Feed(const char* data, std::size_t size, std::s
   return Status::Line;
 }
 
+bool IsStatusLine(const std::string& line) {
+  if (line.compare(0, 5, "HTTP/") != 0) return false;
+  std::size_t at = 5;
+  const auto digits = [&line, &at] {
+    const std::size_t from = at;
+    while (at < line.size() && line[at] >= '0' && line[at] <= '9') ++at;
+    return at > from;
+  };
+  if (!digits() || at >= line.size() || line[at] != '.') return false;
+  ++at;
+  if (!digits() || at >= line.size() || line[at] != ' ') return false;
+  ++at;
+  const std::size_t code = at;
+  digits();
+  return at - code == 3 && (at == line.size() || line[at] == ' ');
+}
+
+THeadParser::Status THeadParser::Refuse(Status status, std::size_t size, std::size_t& consumed) {
+  refused_ = status;
+  consumed = size;
+  return status;
+}
+
 THeadParser::Status THeadParser::Feed(const char* data, std::size_t size, std::size_t& consumed) {
   consumed = 0;
+  if (refused_ != Status::NeedMore) return Refuse(refused_, size, consumed);
   while (consumed < size) {
     std::size_t used = 0;
     const TLineReader::Status status = line_.Feed(data + consumed, size - consumed, used);
     consumed += used;
-    if (status == TLineReader::Status::TooLong) return Status::TooLong;
+    bytes_ += used;
+    if (status == TLineReader::Status::TooLong) return Refuse(Status::TooLong, size, consumed);
+    if (bytes_ > kMaxHeadBytes) return Refuse(Status::TooLarge, size, consumed);
     if (status == TLineReader::Status::NeedMore) return Status::NeedMore;
-    std::u16string text = LineText(line_.Bytes());
     if (!haveStatus_) {
       // Stray line ends before an answer (left over from a previous body)
       // are not its status line.
-      if (text.empty()) continue;
-      answer_.SetStatusLine(std::move(text));
+      if (line_.Bytes().empty()) continue;
+      // After an interim answer nothing but an answer may follow; waiting
+      // for a blank line to judge it would wait on a server that never
+      // sends one.
+      if (strictStatus_ && !IsStatusLine(line_.Bytes())) return Refuse(Status::NotStatus, size, consumed);
+      answer_.SetStatusLine(LineText(line_.Bytes()));
       haveStatus_ = true;
       continue;
     }
-    if (text.empty()) return Status::Done;
-    answer_.AddHeaderLine(std::move(text));
+    if (line_.Bytes().empty()) return Status::Done;
+    if (++lines_ > kMaxHeadLines) return Refuse(Status::TooLarge, size, consumed);
+    answer_.AddHeaderLine(LineText(line_.Bytes()));
   }
   return Status::NeedMore;
 }
@@ -57,15 +88,24 @@ void THeadParser::Reset() {
   line_.Reset();
   answer_ = THttpAnswer();
   haveStatus_ = false;
+  strictStatus_ = false;
+  lines_ = 0;
+  bytes_ = 0;
+  refused_ = Status::NeedMore;
 }
 
-std::uint64_t ParseChunkSize(const std::string& line) {
+void THeadParser::ResetAfterInterim() {
+  Reset();
+  strictStatus_ = true;
+}
+
+std::optional<std::uint64_t> ParseChunkSize(const std::string& line) {
   std::size_t end = line.find(';');
   if (end == std::string::npos) end = line.size();
   std::size_t begin = 0;
   while (begin < end && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
   while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
-  if (begin == end || end - begin > 15) return 0;
+  if (begin == end) return std::nullopt;
   std::uint64_t value = 0;
   for (std::size_t i = begin; i < end; ++i) {
     const char c = line[i];
@@ -77,8 +117,9 @@ std::uint64_t ParseChunkSize(const std::string& line) {
     } else if (c >= 'A' && c <= 'F') {
       digit = c - 'A' + 10;
     } else {
-      return 0;
+      return std::nullopt;
     }
+    if (value > (std::uint64_t{INT64_MAX} - static_cast<std::uint64_t>(digit)) / 16) return std::nullopt;
     value = value * 16 + static_cast<std::uint64_t>(digit);
   }
   return value;
@@ -121,6 +162,7 @@ TBodyStep TBodyParser::LineStep(const char* data, std::size_t size) {
 TBodyStep TBodyParser::Next(const char* data, std::size_t size) {
   using Kind = TBodyStep::Kind;
   TBodyStep step;
+  if (refused_ != Kind::NeedMore) return {refused_, size, nullptr, 0};
   if (state_ == State::Done) {
     step.kind = Kind::Done;
     return step;
@@ -137,7 +179,13 @@ TBodyStep TBodyParser::Next(const char* data, std::size_t size) {
     case State::ChunkSize:
       step = LineStep(data, size);
       if (step.kind == Kind::Line) {
-        remaining_ = ParseChunkSize(line_.Bytes());
+        const std::optional<std::uint64_t> chunk = ParseChunkSize(line_.Bytes());
+        if (!chunk) {
+          // Not a size: whatever follows cannot be told apart from data.
+          refused_ = Kind::BadChunkSize;
+          return {refused_, size, nullptr, 0};
+        }
+        remaining_ = *chunk;
         state_ = remaining_ == 0 ? State::Trailer : State::ChunkData;
       }
       return step;
@@ -151,6 +199,11 @@ TBodyStep TBodyParser::Next(const char* data, std::size_t size) {
         if (line_.Bytes().empty()) {
           state_ = State::Done;
         } else {
+          trailerBytes_ += step.size;
+          if (trailer_.size() >= kMaxHeadLines || trailerBytes_ > kMaxHeadBytes) {
+            refused_ = Kind::TooLarge;
+            return {refused_, size, nullptr, 0};
+          }
           trailer_.push_back(LineText(line_.Bytes()));
         }
       }
@@ -214,6 +267,7 @@ TBodyStep TBodyParser::Next(const char* data, std::size_t size) {
 TBodyStep TBodyParser::Finish() {
   using Kind = TBodyStep::Kind;
   TBodyStep step;
+  if (refused_ != Kind::NeedMore) return {refused_, 0, nullptr, 0};
   switch (state_) {
     case State::Multipart:
       if (matched_ > 0) {

@@ -15,19 +15,27 @@
 //     UntilClose  everything until Finish()
 //
 // Lines end at LF; a CR right before it is removed. A line is refused once
-// it holds more than maxLineLength characters (its line end not counted).
+// it holds more than maxLineLength characters (its line end not counted),
+// and a head (or a trailer) once it holds more than kMaxHeadLines lines or
+// kMaxHeadBytes bytes, so that a server cannot make the reader take memory
+// without end. A state that has refused its input takes all further input
+// and keeps saying so.
 // Every state waits for input; Finish() tells a machine that the
 // connection has closed and gives the verdict for what was received.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "net/answer.h"
 
 namespace net {
+
+inline constexpr std::size_t kMaxHeadLines = 1000;
+inline constexpr std::size_t kMaxHeadBytes = 1u << 20;
 
 // Gathers one line across buffers.
 class TLineReader {
@@ -69,6 +77,8 @@ class THeadParser {
     NeedMore,  // all input taken, the head goes on
     Done,      // the empty line after the headers was taken
     TooLong,   // a status or header line is too long
+    TooLarge,  // more header lines or bytes than a head may have
+    NotStatus, // (after an interim answer) a line that is no status line
   };
   // Takes bytes of the head; stops right after its empty line, so that the
   // rest of the input is the body (or the next answer).
@@ -81,12 +91,24 @@ class THeadParser {
   THttpAnswer& Answer() { return answer_; }
   // For the next answer on the same connection.
   void Reset();
+  // For the answer after an interim (1xx) one: its first line must be a
+  // status line, and is judged as soon as it is complete.
+  void ResetAfterInterim();
 
  private:
+  Status Refuse(Status status, std::size_t size, std::size_t& consumed);
+
   TLineReader line_;
   THttpAnswer answer_;
   bool haveStatus_ = false;
+  bool strictStatus_ = false;
+  std::size_t lines_ = 0;
+  std::size_t bytes_ = 0;
+  Status refused_ = Status::NeedMore;
 };
+
+// "HTTP/" followed by a version, a blank and a three-digit status code.
+bool IsStatusLine(const std::string& line);
 
 enum class TBodyFraming { Length, Chunked, Multipart, UntilClose };
 
@@ -98,6 +120,8 @@ struct TBodyStep {
     Done,      // the body is complete; the rest of the input is not its
     TooLong,   // a chunk-size or trailer line is too long
     CutShort,  // (Finish only) the connection closed inside the body
+    BadChunkSize,  // a chunk-size line that is no size: the framing is lost
+    TooLarge,      // more trailer lines or bytes than a head may have
   };
   Kind kind = Kind::NeedMore;
   std::size_t consumed = 0;     // bytes of the input taken by this step
@@ -143,10 +167,13 @@ class TBodyParser {
   bool lineStart_ = true;
   TLineReader line_;
   std::vector<std::u16string> trailer_;
+  std::size_t trailerBytes_ = 0;
+  TBodyStep::Kind refused_ = TBodyStep::Kind::NeedMore;
 };
 
-// Reads a chunk-size line: hexadecimal up to an optional ";", trimmed; 0
-// for a line that is not valid hexadecimal (or too large).
-std::uint64_t ParseChunkSize(const std::string& line);
+// Reads a chunk-size line: hexadecimal up to an optional ";", trimmed.
+// Nothing for a line that is not hexadecimal or whose size does not fit
+// 63 bits.
+std::optional<std::uint64_t> ParseChunkSize(const std::string& line);
 
 }  // namespace net

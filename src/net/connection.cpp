@@ -15,12 +15,13 @@ namespace {
 
 }  // namespace
 
-void TConnection::Open(const std::string& host, std::uint16_t port, bool tls, int connectTimeoutMs,
+void TConnection::Open(const std::string& host, std::uint16_t port, bool tls, int connectTimeoutMs, int readTimeoutMs,
                        const TTlsFactory& tlsFactory, std::size_t recvBufferSize) {
   Close();
   sys::Result<sys::Socket> socket = sys::Socket::Connect(host, port, connectTimeoutMs);
   if (!socket) throw ESocketError(socket.Error());
   socket_ = std::move(*socket);
+  socket_.SetReceiveTimeout(readTimeoutMs);
   if (tls) {
     tls_ = tlsFactory ? tlsFactory() : sys::CreateTlsChannel();
     if (!tls_) {
@@ -71,12 +72,9 @@ bool TConnection::Fill(int readTimeoutMs) {
   if (begin_ < end_) return true;
   begin_ = end_ = 0;
   if (peerClosed_ || !socket_.IsOpen()) return false;
-  if (readTimeoutMs > 0 && !(tls_ && tls_->HasPending())) {
-    const sys::Result<bool> ready = socket_.WaitReadable(readTimeoutMs);
-    if (!ready || !*ready) failed_ = true;
-    if (!ready) throw ESocketError(ready.Error());
-    if (!*ready) throw ESocketError(sys::kSocketTimedOut);
-  }
+  // The socket keeps the limit, so that a TLS record that stops half-way
+  // is waited for no longer than a plain byte.
+  socket_.SetReceiveTimeout(readTimeoutMs);
   const sys::Result<std::size_t> received =
       tls_ ? tls_->Receive(buffer_.data(), buffer_.size()) : socket_.Receive(buffer_.data(), buffer_.size());
   if (!received) {

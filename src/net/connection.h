@@ -25,8 +25,9 @@ class TConnection {
   ~TConnection() { Close(); }
 
   // Connects to host (ASCII) and port, with TLS verified for host when tls
-  // is set. Raises ESocketError or ETlsError.
-  void Open(const std::string& host, std::uint16_t port, bool tls, int connectTimeoutMs,
+  // is set. readTimeoutMs above 0 limits each wait for the server during
+  // the handshake too. Raises ESocketError or ETlsError.
+  void Open(const std::string& host, std::uint16_t port, bool tls, int connectTimeoutMs, int readTimeoutMs,
             const TTlsFactory& tlsFactory, std::size_t recvBufferSize);
   // Open and not closed by the server as far as has been seen.
   bool IsOpen() const { return socket_.IsOpen() && !peerClosed_; }
@@ -42,10 +43,12 @@ class TConnection {
   std::size_t Size() const { return end_ - begin_; }
   void Consume(std::size_t count) { begin_ += count; }
   void DropBuffered() { begin_ = end_ = 0; }
+  // Bytes received and not taken, in the buffer or inside the TLS layer.
+  bool HasBuffered() const { return begin_ < end_ || (tls_ && tls_->HasPending()); }
   // Receives one block of up to the buffer size into the buffer (only when
   // it is empty). False when the server has closed the connection.
-  // readTimeoutMs above 0 limits the wait (ESocketError 10060 when it
-  // passes).
+  // readTimeoutMs above 0 limits the wait for the next byte (ESocketError
+  // 10060 when it passes), also inside the TLS layer.
   bool Fill(int readTimeoutMs);
   // True when bytes are buffered or arrive (or the connection closes)
   // within timeoutMs.

@@ -51,9 +51,22 @@ PACKSTUB_ERROR_KIND(ETlsLibraryLoadError, Exception);
 // The TLS handshake or the server's certificate failed; the text says why.
 PACKSTUB_ERROR_KIND(ETlsError, Exception);
 
+// An answer whose framing cannot be trusted (a chunk size or Content-Length
+// that is not a number, lengths that disagree, more bytes than announced,
+// a head without end, a redirect address with control characters): taking
+// it would store the wrong bytes or wait for ever, so it fails.
+PACKSTUB_ERROR_KIND(EInvalidAnswer, Exception);
+
 // The same texts, for the places that raise them.
 inline constexpr char16_t kConnClosedGracefully[] = u"Connection Closed Gracefully.";
 inline constexpr char16_t kMaxLineLengthExceeded[] = u"Max line length exceeded.";
 inline constexpr char16_t kUnknownProtocol[] = u"Unknown Protocol";
+inline constexpr char16_t kInvalidChunkSize[] = u"Invalid chunk size.";
+inline constexpr char16_t kInvalidContentLength[] = u"Invalid Content-Length.";
+inline constexpr char16_t kLongerThanAnnounced[] = u"More data than announced.";
+inline constexpr char16_t kHeadTooLarge[] = u"Too many header lines.";
+inline constexpr char16_t kInvalidStatusLine[] = u"Invalid status line.";
+inline constexpr char16_t kTooManyInterimAnswers[] = u"Too many interim answers.";
+inline constexpr char16_t kInvalidLocation[] = u"Invalid redirect address.";
 
 }  // namespace net

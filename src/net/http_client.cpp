@@ -11,6 +11,18 @@ namespace {
 // storage: beyond this much they are read but not kept.
 constexpr std::size_t kScratchLimit = 1 << 20;
 
+// Servers send one "100 Continue" or a few "103 Early Hints"; a stream of
+// interim answers without end is a server stalling the client.
+constexpr int kMaxInterimAnswers = 32;
+
+// A redirect address with control characters is no address a server means.
+bool HasControlCharacters(std::u16string_view text) {
+  for (char16_t c : text) {
+    if (c < 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
 // Text on the wire: one byte per code unit, "?" for anything beyond 7 bits.
 std::string ToWire(std::u16string_view text) {
   std::string bytes;
@@ -92,6 +104,11 @@ THttpClient::Request THttpClient::Prepare(const std::u16string& address) const {
     next.password = given.password;
   }
   if (!given.protocol.empty()) {
+    // Only HTTP is spoken: an address of another scheme must not be sent
+    // an HTTP request at whatever port it names.
+    if (!SameText(given.protocol, u"http") && !SameText(given.protocol, u"https")) {
+      throw EUnknownProtocol(kUnknownProtocol);
+    }
     next.protocol = given.protocol;
   } else {
     next.protocol = SameText(url_.protocol, u"https") ? u"https" : u"http";
@@ -135,7 +152,7 @@ void THttpClient::Connect(const Request& request) {
     return;
   }
   connection_.Close();
-  connection_.Open(request.host, request.port, request.tls, ConnectTimeout, TlsFactory,
+  connection_.Open(request.host, request.port, request.tls, ConnectTimeout, ReadTimeout, TlsFactory,
                    RecvBufferSize > 0 ? static_cast<std::size_t>(RecvBufferSize) : 32768);
 }
 
@@ -146,6 +163,7 @@ void THttpClient::StoreCookies(const THttpAnswer& answer) {
 
 THttpAnswer THttpClient::ReadHead() {
   THeadParser head(static_cast<std::size_t>(MaxLineLength > 0 ? MaxLineLength : 16384));
+  int interim = 0;
   for (;;) {
     if (connection_.Size() == 0 && !connection_.Fill(ReadTimeout)) {
       if (!head.Finish()) throw EConnClosedGracefully(kConnClosedGracefully);
@@ -157,11 +175,14 @@ THttpAnswer THttpClient::ReadHead() {
     const THeadParser::Status status = head.Feed(connection_.Data(), connection_.Size(), used);
     connection_.Consume(used);
     if (status == THeadParser::Status::TooLong) throw EMaxLineLengthExceeded(kMaxLineLengthExceeded);
+    if (status == THeadParser::Status::TooLarge) throw EInvalidAnswer(kHeadTooLarge);
+    if (status == THeadParser::Status::NotStatus) throw EInvalidAnswer(kInvalidStatusLine);
     if (status == THeadParser::Status::Done) {
       StoreCookies(head.Answer());
       const int code = head.Answer().statusCode;
       if (code >= 100 && code <= 199 && code != 101) {
-        head.Reset();
+        if (++interim > kMaxInterimAnswers) throw EInvalidAnswer(kTooManyInterimAnswers);
+        head.ResetAfterInterim();
         continue;
       }
       return head.Answer();
@@ -232,7 +253,16 @@ void THttpClient::ReadBody(const THttpAnswer& answer, Sink sink, base::TStream* 
           throw EMaxLineLengthExceeded(kMaxLineLengthExceeded);
         case TBodyStep::Kind::CutShort:
           throw EConnClosedGracefully(kConnClosedGracefully);
+        case TBodyStep::Kind::BadChunkSize:
+          throw EInvalidAnswer(kInvalidChunkSize);
+        case TBodyStep::Kind::TooLarge:
+          throw EInvalidAnswer(kHeadTooLarge);
       }
+    }
+    // Bytes beyond an announced length that came with the body: the
+    // length was wrong, and so may be the bytes kept.
+    if (sink == Sink::Stream && framing == TBodyFraming::Length && connection_.HasBuffered()) {
+      throw EInvalidAnswer(kLongerThanAnnounced);
     }
     for (const std::u16string& line : parser.TrailerLines()) response_.AddHeaderLine(line);
   } catch (...) {
@@ -295,7 +325,11 @@ void THttpClient::Get(const std::u16string& AURL, base::TStream& AResponseConten
 
       const THttpAnswer answer = response_;
       const int code = answer.statusCode;
+      // A length that cannot be read leaves the body without an end the
+      // client could find; on an open connection it would wait for ever.
+      if (answer.contentLengthInvalid) throw EInvalidAnswer(kInvalidContentLength);
       if (code >= 300 && code <= 399 && code != 304 && !answer.location.empty()) {
+        if (HandleRedirects && HasControlCharacters(answer.location)) throw EInvalidAnswer(kInvalidLocation);
         ++redirects;
         if (!HandleRedirects || redirects >= RedirectMaximum) RaiseErrorStatus(answer);
         if (BodyFollows(answer)) ReadBody(answer, Sink::Discard, nullptr, nullptr);

@@ -35,7 +35,16 @@
 //                          before an announced length was complete
 //   EHttpProtocolError     the status line of an error status
 //   EMaxLineLengthExceeded "Max line length exceeded."
-//   EUnknownProtocol       "Unknown Protocol" - no port for the address
+//   EUnknownProtocol       "Unknown Protocol" - no port for the address, or
+//                          a scheme other than http and https
+//   EInvalidAnswer         framing that cannot be trusted: a chunk size
+//                          that is no hexadecimal number below 2^63, a
+//                          Content-Length that is no whole number or
+//                          disagrees with another, more bytes than
+//                          announced, a head or trailer without end, more
+//                          than 32 interim answers, a line after an interim
+//                          answer that is no status line, a redirect address
+//                          with control characters
 //   ETlsError              the TLS handshake or certificate check failed
 //   base::EConvertError    a port that is not a number from 1 to 65535
 //   stream errors          the stream's own (size or write refused)
@@ -64,6 +73,12 @@ namespace net {
 
 enum class TWorkMode { wmRead, wmWrite };
 
+// How long the program's own transfers (the package, the console edition's
+// pages, packtool fetch) wait for a server that has stopped answering: for
+// the connection, and for each next byte. A client object waits without
+// limit unless told.
+inline constexpr int kStalledServerTimeout = 60000;  // ms
+
 class THttpClient {
  public:
   THttpClient();   // default settings, not connected
@@ -76,7 +91,9 @@ class THttpClient {
   std::u16string ProtocolVersion = u"1.1";
   bool AllowCookies = true;
   int ConnectTimeout = 0;  // ms; 0: as long as the system lets an attempt last
-  int ReadTimeout = -1;    // ms; 0 or less: no limit
+  // ms; 0 or less: no limit. Each wait for the server's next byte, the TLS
+  // handshake's included, ends with ESocketError 10060 when it passes.
+  int ReadTimeout = -1;
   int RecvBufferSize = 32768;
   int MaxLineLength = 16384;
   std::u16string Accept = u"text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";

@@ -20,6 +20,20 @@ void SplitQuery(std::u16string& text, std::u16string& params) {
   text.erase(mark);
 }
 
+// The length of a scheme and its ":" at the start of text (a letter, then
+// letters, digits, "+", "-" or "."), 0 when text does not begin with one. A
+// "://" further on, in a query for instance, makes no address absolute.
+std::size_t SchemeColon(const std::u16string& text) {
+  const auto letter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+  if (text.empty() || !letter(text[0])) return 0;
+  std::size_t at = 1;
+  while (at < text.size() && (letter(text[at]) || (text[at] >= u'0' && text[at] <= u'9') || text[at] == u'+' ||
+                              text[at] == u'-' || text[at] == u'.')) {
+    ++at;
+  }
+  return at < text.size() && text[at] == u':' ? at + 1 : 0;
+}
+
 }  // namespace
 
 bool SameText(std::u16string_view a, std::u16string_view b) {
@@ -33,20 +47,16 @@ bool SameText(std::u16string_view a, std::u16string_view b) {
 TUri ParseUri(std::u16string text) {
   TUri uri;
   // Backslashes count as slashes up to the query: Windows users paste paths.
-  std::size_t start = 0;
-  const std::size_t colon = text.find(u':');
-  if (colon != std::u16string::npos) {
-    start = colon + 1;
-    if (text.compare(start, 2, u"//") == 0) start += 2;
-  }
+  std::size_t start = SchemeColon(text);
+  if (start > 0 && text.compare(start, 2, u"//") == 0) start += 2;
   const std::size_t queryStart = text.find_first_of(u"?#", start);
   const std::size_t stop = queryStart == std::u16string::npos ? text.size() : queryStart;
   for (std::size_t i = start; i < stop; ++i) {
     if (text[i] == u'\\') text[i] = u'/';
   }
 
-  const std::size_t separator = text.find(u"://");
-  if (separator == std::u16string::npos || separator > stop) {
+  const std::size_t scheme = SchemeColon(text);
+  if (scheme == 0 || text.compare(scheme - 1, 3, u"://") != 0) {
     SplitQuery(text, uri.params);
     const std::size_t slash = text.rfind(u'/');
     if (slash == std::u16string::npos) {
@@ -58,8 +68,8 @@ TUri ParseUri(std::u16string text) {
     return uri;
   }
 
-  uri.protocol = text.substr(0, separator);
-  std::u16string rest = text.substr(separator + 3);
+  uri.protocol = text.substr(0, scheme - 1);
+  std::u16string rest = text.substr(scheme + 2);
   SplitQuery(rest, uri.params);
   const std::size_t slash = rest.find(u'/');
   std::u16string authority = rest.substr(0, slash);

@@ -61,14 +61,23 @@ std::u16string SocketErrorText(ErrorCode error) {
   }
 }
 
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
+Socket::Socket(Socket&& other) noexcept
+    : handle_(std::exchange(other.handle_, kInvalid)), receiveTimeoutMs_(std::exchange(other.receiveTimeoutMs_, 0)) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = std::exchange(other.handle_, kInvalid);
+    receiveTimeoutMs_ = std::exchange(other.receiveTimeoutMs_, 0);
   }
   return *this;
+}
+
+ErrorCode Socket::AwaitReceive() {
+  if (receiveTimeoutMs_ <= 0) return 0;
+  const Result<bool> ready = WaitReadable(receiveTimeoutMs_);
+  if (!ready) return ready.Error();
+  return *ready ? 0 : kSocketTimedOut;
 }
 
 Socket::~Socket() { Close(); }

@@ -52,7 +52,12 @@ class Socket {
   // Sends every byte or fails.
   ErrorCode SendAll(const void* data, std::size_t size);
   // Receives up to size bytes; 0 when the peer has closed the connection.
+  // With a receive time-out set, a wait longer than that for the first byte
+  // fails with kSocketTimedOut.
   Result<std::size_t> Receive(void* data, std::size_t size);
+  // Limits every later Receive's wait (the TLS layer's too, which receives
+  // through this socket); 0 or less: no limit.
+  void SetReceiveTimeout(int timeoutMs) { receiveTimeoutMs_ = timeoutMs; }
   // True when Receive would not block (data or a close is waiting); false
   // when timeoutMs passed first. timeoutMs below 0 waits without limit.
   Result<bool> WaitReadable(int timeoutMs);
@@ -63,7 +68,11 @@ class Socket {
  private:
   static constexpr std::intptr_t kInvalid = -1;
   explicit Socket(std::intptr_t handle) : handle_(handle) {}
+  // Waits for the receive time-out when one is set: 0, kSocketTimedOut or
+  // the system's error.
+  ErrorCode AwaitReceive();
   std::intptr_t handle_ = kInvalid;
+  int receiveTimeoutMs_ = 0;
 };
 
 }  // namespace sys

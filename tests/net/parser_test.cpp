@@ -3,6 +3,8 @@
 // anywhere.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "net/answer_parser.h"
 #include "net/uri.h"
 #include "sys/codepage.h"
@@ -40,6 +42,12 @@ TEST(ParseUri, SplitsAddressesIntoTheirParts) {
       {u"../up/f.zip?x", "", "", "", "../up/", "f.zip", "x", "", ""},
       {u"/abs/f", "", "", "", "/abs/", "f", "", "", ""},
       {u"", "", "", "", "", "", "", "", ""},
+      // "://" makes an address absolute only right after a scheme at its start.
+      {u"data/2.txt?site=http://other/?a", "", "", "", "data/", "2.txt", "site=http://other/?a", "", ""},
+      {u"/go?to=https://other/x", "", "", "", "/", "go", "to=https://other/x", "", ""},
+      {u"1http://h/x", "", "", "", "1http://h/", "x", "", "", ""},
+      {u"a b://h/x", "", "", "", "a b://h/", "x", "", "", ""},
+      {u"svn+ssh.v-2://h/x", "svn+ssh.v-2", "h", "", "/", "x", "", "", ""},
   };
   for (const UriCase& c : cases) {
     SCOPED_TRACE(U8(c.text));
@@ -81,18 +89,48 @@ TEST(Answer, ReadsTheStatusCodeAndTheFirstOfEachHeader) {
   answer.AddHeaderLine(u"Connection: keep-alive, Close");
   answer.AddHeaderLine(u"Content-Type: multipart/mixed; charset=x; boundary=\"b 1\"");
   EXPECT_EQ(answer.contentLength, 12);
+  EXPECT_TRUE(answer.contentLengthInvalid);  // 12 and 99 cannot both be right
   EXPECT_EQ(answer.setCookies.size(), 2u);
   EXPECT_TRUE(answer.WantsClose());
   EXPECT_EQ(answer.MultipartBoundary(), "b 1");
-  const std::pair<const char16_t*, std::int64_t> lengths[] = {
-      {u"Content-Length: -5", -1}, {u"Content-Length: 1x", -1}, {u"Content-Length: 99999999999999999999", -1},
-      {u"Content-Length:  0 ", 0}};
-  for (const auto& [line, length] : lengths) {
-    net::THttpAnswer one;
-    one.AddHeaderLine(line);
-    EXPECT_EQ(one.contentLength, length) << U8(line);
-  }
   EXPECT_EQ(net::LineText("a\xC3\xA9"), u"a\uFFFD\uFFFD");
+}
+
+TEST(Answer, AContentLengthThatCannotFrameABodyIsMarked) {
+  struct Case {
+    std::vector<const char16_t*> lines;
+    std::int64_t length;
+    bool invalid;
+  };
+  const Case cases[] = {
+      {{u"Content-Length:  0 "}, 0, false},
+      {{u"Content-Length: 6"}, 6, false},
+      {{u"Content-Length: 6", u"content-length: 6"}, 6, false},
+      {{u"Content-Length: 6, 6"}, 6, false},
+      {{u"Content-Length: -5"}, -1, true},
+      {{u"Content-Length: -6"}, -1, true},
+      {{u"Content-Length: 1x"}, -1, true},
+      {{u"Content-Length: 6badness"}, -1, true},
+      {{u"Content-Length: crap"}, -1, true},
+      {{u"Content-Length: \r6"}, -1, true},
+      {{u"Content-Length: "}, -1, true},
+      {{u"Content-Length: 99999999999999999999"}, -1, true},
+      {{u"Content-Length: 6", u"Content-Length: 7"}, 6, true},
+      {{u"Content-Length: 6, 7"}, 6, true},
+      {{u"Content-Length: 6,"}, -1, true},
+      {{u"X-Length: crap"}, -1, false},
+  };
+  for (const Case& c : cases) {
+    net::THttpAnswer answer;
+    std::string trace;
+    for (const char16_t* line : c.lines) {
+      answer.AddHeaderLine(line);
+      trace += U8(line) + " | ";
+    }
+    SCOPED_TRACE(trace);
+    EXPECT_EQ(answer.contentLength, c.length);
+    EXPECT_EQ(answer.contentLengthInvalid, c.invalid);
+  }
 }
 
 // Feeds a head in pieces of the given size; returns the status at the end
@@ -174,8 +212,8 @@ BodyResult FeedBody(TBodyParser parser, const std::string& bytes, std::size_t pi
     at += step.consumed;
     if (step.kind == TBodyStep::Kind::Data) result.data.append(step.data, step.size);
     if (step.kind == TBodyStep::Kind::Line) result.lines.push_back(step.size);
-    if (step.kind == TBodyStep::Kind::Done || step.kind == TBodyStep::Kind::TooLong ||
-        step.kind == TBodyStep::Kind::CutShort) {
+    if (step.kind != TBodyStep::Kind::Data && step.kind != TBodyStep::Kind::Line &&
+        step.kind != TBodyStep::Kind::NeedMore) {
       result.end = step.kind;
       break;
     }
@@ -205,8 +243,19 @@ TEST(BodyParser, FramesEveryKindOfBodyInAnyPieces) {
        "abcdefgh", Kind::Done, "NEXT"},
       {"chunked upper hex", TBodyFraming::Chunked, 0, "", "A\r\n0123456789\r\n0\r\n\r\n", false, "0123456789",
        Kind::Done, ""},
-      {"chunk size not hex ends the body", TBodyFraming::Chunked, 0, "", "zz\r\n\r\nabc", false, "", Kind::Done,
-       "abc"},
+      {"chunk size not hex loses the framing", TBodyFraming::Chunked, 0, "", "zz\r\n\r\nabc", false, "",
+       Kind::BadChunkSize, ""},
+      {"ILLEGAL as a chunk size", TBodyFraming::Chunked, 0, "", "2\r\nab\r\nILLEGAL\r\nxyz", false, "ab",
+       Kind::BadChunkSize, ""},
+      {"chunk size beyond 63 bits", TBodyFraming::Chunked, 0, "", "12345678123456789\r\nabc", false, "",
+       Kind::BadChunkSize, ""},
+      {"a plain body read as chunked", TBodyFraming::Chunked, 0, "", "PK\x03\x04 not chunked\r\nat all", true, "",
+       Kind::BadChunkSize, ""},
+      {"endless trailer", TBodyFraming::Chunked, 0, "", "0\r\n" + [] {
+         std::string lines;
+         for (std::size_t i = 0; i <= net::kMaxHeadLines; ++i) lines += "T: 1\r\n";
+         return lines;
+       }(), false, "", Kind::TooLarge, ""},
       {"chunked cut inside", TBodyFraming::Chunked, 0, "", "5\r\nab", true, "ab", Kind::CutShort, ""},
       {"chunked closed in the trailer", TBodyFraming::Chunked, 0, "", "1\r\nx\r\n0\r\nT: 1\r\n", true, "x",
        Kind::Done, ""},
@@ -222,7 +271,10 @@ TEST(BodyParser, FramesEveryKindOfBodyInAnyPieces) {
       const BodyResult result = FeedBody(TBodyParser(c.framing, c.length, c.boundary, 64), c.wire, piece, c.close);
       EXPECT_EQ(result.data, c.data);
       EXPECT_EQ(result.end, c.end);
-      EXPECT_EQ(result.rest, c.rest);
+      // A refused body has no end: what follows is nobody's.
+      if (c.end != Kind::BadChunkSize && c.end != Kind::TooLarge) {
+        EXPECT_EQ(result.rest, c.rest);
+      }
     }
   }
 }
@@ -247,11 +299,57 @@ TEST(BodyParser, CountsEveryChunkedFramingLineWithItsLineEnd) {
   EXPECT_EQ(tooLong.end, TBodyStep::Kind::TooLong);
 }
 
-TEST(ParseChunkSize, ReadsHexadecimalAndTakesAnythingElseAsZero) {
-  const std::pair<const char*, std::uint64_t> cases[] = {
-      {"1a", 26}, {" FF ", 255}, {"10;name=v", 16}, {"", 0}, {"-1", 0}, {"0x10", 0}, {"1234567890abcdef0", 0},
+TEST(ParseChunkSize, ReadsHexadecimalUpTo63BitsAndNothingElse) {
+  const std::pair<const char*, std::optional<std::uint64_t>> cases[] = {
+      {"1a", 26},
+      {" FF ", 255},
+      {"10;name=v", 16},
+      {"0", 0},
+      {"000000000000000000001", 1},
+      {"7fffffffffffffff", 0x7fffffffffffffffu},
+      {"8000000000000000", std::nullopt},
+      {"12345678123456789", std::nullopt},
+      {"", std::nullopt},
+      {";ext", std::nullopt},
+      {"-1", std::nullopt},
+      {"0x10", std::nullopt},
+      {"zz", std::nullopt},
+      {"ILLEGAL", std::nullopt},
+      {"5 5", std::nullopt},
   };
   for (const auto& [line, value] : cases) EXPECT_EQ(net::ParseChunkSize(line), value) << line;
+}
+
+TEST(HeadParser, AfterAnInterimAnswerALineThatIsNoStatusLineFailsAtOnce) {
+  const std::pair<const char*, bool> lines[] = {
+      {"HTTP/1.1 200 OK\r\n", true}, {"HTTP/1.0 404\r\n", true},  {"garbage\r\n", false},
+      {"HTTP/1.1 20 OK\r\n", false}, {"HTTP/x 200 OK\r\n", false}, {"http/1.1 200 OK\r\n", false},
+  };
+  for (const auto& [line, status] : lines) {
+    net::THeadParser parser(100);
+    parser.ResetAfterInterim();
+    std::size_t taken = 0;
+    // No blank line follows: the verdict must not wait for one.
+    EXPECT_EQ(FeedHead(parser, line, 100, taken),
+              status ? net::THeadParser::Status::NeedMore : net::THeadParser::Status::NotStatus)
+        << line;
+  }
+}
+
+TEST(HeadParser, EndlessHeaderLinesAreRefusedWithinBounds) {
+  for (const std::string& line : {std::string("A: 1\r\n"), "X: " + std::string(16000, 'v') + "\r\n"}) {
+    net::THeadParser parser(16384);
+    std::size_t taken = 0;
+    std::string head = "HTTP/1.1 200 OK\r\n";
+    net::THeadParser::Status status = FeedHead(parser, head, head.size(), taken);
+    for (int i = 0; i < 2000 && status == net::THeadParser::Status::NeedMore; ++i) {
+      status = FeedHead(parser, line, line.size(), taken);
+    }
+    EXPECT_EQ(status, net::THeadParser::Status::TooLarge);
+    EXPECT_LE(parser.Answer().headerLines.size(), net::kMaxHeadLines);
+    // Refused for good: more input changes nothing.
+    EXPECT_EQ(FeedHead(parser, "\r\n", 2, taken), net::THeadParser::Status::TooLarge);
+  }
 }
 
 }  // namespace

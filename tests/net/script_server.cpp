@@ -66,6 +66,11 @@ class Peer {
 #ifndef _WIN32
     if (tls != nullptr) {
       context_ = SSL_CTX_new(TLS_server_method());
+      if (tls->tls10Only) {
+        SSL_CTX_set_security_level(context_, 0);
+        SSL_CTX_set_min_proto_version(context_, TLS1_VERSION);
+        SSL_CTX_set_max_proto_version(context_, TLS1_VERSION);
+      }
       SSL_CTX_use_certificate_chain_file(context_, tls->certificate.c_str());
       SSL_CTX_use_PrivateKey_file(context_, tls->key.c_str(), SSL_FILETYPE_PEM);
       ssl_ = SSL_new(context_);
@@ -103,26 +108,28 @@ class Peer {
     return static_cast<int>(recv(socket_, buffer, size, 0));
   }
 
-  void Send(const std::string& bytes) {
+  // The bytes sent; fewer than all when the client stopped taking them.
+  std::size_t Send(const std::string& bytes) {
 #ifndef _WIN32
     if (ssl_ != nullptr) {
-      if (!bytes.empty()) SSL_write(ssl_, bytes.data(), static_cast<int>(bytes.size()));
-      return;
+      if (bytes.empty() || failed_) return 0;
+      return SSL_write(ssl_, bytes.data(), static_cast<int>(bytes.size())) > 0 ? bytes.size() : 0;
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = send(socket_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-      if (n <= 0) return;
+      if (n <= 0) break;
       done += static_cast<std::size_t>(n);
     }
 #else
     std::size_t done = 0;
     while (done < bytes.size()) {
       const int n = send(socket_, bytes.data() + done, static_cast<int>(bytes.size() - done), 0);
-      if (n <= 0) return;
+      if (n <= 0) break;
       done += static_cast<std::size_t>(n);
     }
 #endif
+    return done;
   }
 
  private:
@@ -209,7 +216,16 @@ void ScriptServer::Run() {
     }
     requests.push_back(request);
     connections.push_back(connection);
-    peer->Send(reply.bytes);
+    sent += peer->Send(reply.bytes);
+    if (!reply.repeat.empty()) {
+      std::size_t repeated = 0;
+      while (repeated < kRepeatLimit && Clock::now() < deadline) {
+        const std::size_t n = peer->Send(reply.repeat);
+        repeated += n;
+        if (n < reply.repeat.size()) break;
+      }
+      sent += repeated;
+    }
     if (reply.close) peer.reset();
   }
   // Until the client closes (or the time is up).
@@ -218,6 +234,22 @@ void ScriptServer::Run() {
     if (peer->Receive(buffer, sizeof buffer, deadline) <= 0) break;
   }
 }
+
+SilentServer::SilentServer() {
+  StartSockets();
+  const NativeSocket listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  listen(listener, 8);
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  port_ = ntohs(address.sin_port);
+  listener_ = static_cast<std::intptr_t>(listener);
+}
+
+SilentServer::~SilentServer() { CLOSE_SOCKET(static_cast<NativeSocket>(listener_)); }
 
 std::uint16_t UnusedPort() {
   StartSockets();

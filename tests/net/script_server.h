@@ -3,6 +3,7 @@
 // stops by itself.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -13,13 +14,19 @@ namespace nettest {
 struct Reply {
   std::string bytes;   // sent once a request head has arrived
   bool close = false;  // close the connection after sending
+  // Sent again and again after bytes, for a server without end: until the
+  // client stops taking it (or kRepeatLimit bytes, as a last stop).
+  std::string repeat = {};
 };
+
+inline constexpr std::size_t kRepeatLimit = std::size_t{1} << 30;
 
 // TLS for the server side (native builds only): certificate chain and key
 // files in PEM.
 struct TlsFiles {
   std::string certificate;
   std::string key;
+  bool tls10Only = false;  // offers TLS 1.0 and nothing newer
 };
 
 class ScriptServer {
@@ -44,6 +51,7 @@ class ScriptServer {
   void Wait();
   std::vector<std::string> requests;
   std::vector<int> connections;
+  std::size_t sent = 0;  // bytes the replies sent, repeats included
 
  private:
   void Run();
@@ -53,6 +61,21 @@ class ScriptServer {
   std::intptr_t listener_ = -1;
   std::uint16_t port_ = 0;
   std::thread thread_;
+};
+
+// A server that takes connections (the system completes them) and never
+// says a word; closed when destroyed.
+class SilentServer {
+ public:
+  SilentServer();
+  ~SilentServer();
+  SilentServer(const SilentServer&) = delete;
+  SilentServer& operator=(const SilentServer&) = delete;
+  std::uint16_t Port() const { return port_; }
+
+ private:
+  std::intptr_t listener_ = -1;
+  std::uint16_t port_ = 0;
 };
 
 // A port on 127.0.0.1 where nothing listens (bound, then released).

@@ -12,6 +12,7 @@
 #include "base/stream.h"
 #include "net/http_client.h"
 #include "script_server.h"
+#include "test_certificates.h"
 #include "sys/codepage.h"
 #include "support/temp_dir.h"
 
@@ -39,47 +40,14 @@ std::string Fetch(net::THttpClient& client, const std::string& url, std::string*
 // the openssl command once for all tests here.
 class Https : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new testing_support::TempDir();
-    const std::string d = dir_->Path().string();
-    const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-    std::ofstream(d + "/leaf.cnf") << "basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n"
-                                      "subjectAltName=DNS:localhost\n";
-    std::ofstream(d + "/other.cnf") << "basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n"
-                                       "subjectAltName=DNS:other.example\n";
-    const std::string script =
-        "cd '" + d + "' && openssl req -x509" + key +
-        " -keyout ca.key -out ca.pem -days 2 -subj '/CN=packstub test CA'"
-        " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign"
-        " && openssl req" + key + " -keyout server.key -out server.csr -subj /CN=localhost"
-        " && openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2"
-        " -extfile leaf.cnf -out server.pem"
-        " && openssl req" + key + " -keyout other.key -out other.csr -subj /CN=other.example"
-        " && openssl x509 -req -in other.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2"
-        " -extfile other.cnf -out other.pem"
-        " && : > empty.pem) >/dev/null 2>&1";
-    ready_ = std::system(("(" + script).c_str()) == 0;
-    setenv("SSL_CERT_FILE", (d + "/ca.pem").c_str(), 1);
-    localhost_ = {d + "/server.pem", d + "/server.key"};
-    other_ = {d + "/other.pem", d + "/other.key"};
+  void SetUp() override {
+    ASSERT_TRUE(nettest::Certificates().ready) << "the openssl command could not make the test certificates";
+    localhost_ = nettest::Certificates().localhost;
+    other_ = nettest::Certificates().otherName;
   }
-  static void TearDownTestSuite() {
-    unsetenv("SSL_CERT_FILE");
-    delete dir_;
-    dir_ = nullptr;
-  }
-  void SetUp() override { ASSERT_TRUE(ready_) << "the openssl command could not make the test certificates"; }
-
-  static testing_support::TempDir* dir_;
-  static bool ready_;
-  static nettest::TlsFiles localhost_;
-  static nettest::TlsFiles other_;
+  nettest::TlsFiles localhost_;
+  nettest::TlsFiles other_;
 };
-
-testing_support::TempDir* Https::dir_ = nullptr;
-bool Https::ready_ = false;
-nettest::TlsFiles Https::localhost_;
-nettest::TlsFiles Https::other_;
 
 const char kOk[] = "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecret";
 
@@ -130,11 +98,11 @@ TEST_F(Https, RefusesACertificateForAnotherName) {
 }
 
 TEST_F(Https, RefusesACertificateOfAnUntrustedCa) {
-  setenv("SSL_CERT_FILE", (dir_->Path() / "empty.pem").string().c_str(), 1);
+  setenv("SSL_CERT_FILE", nettest::Certificates().emptyFile.c_str(), 1);
   nettest::ScriptServer server({{kOk}}, &localhost_);
   net::THttpClient client;
   const std::string error = Fetch(client, "https://localhost:" + std::to_string(server.Port()) + "/");
-  setenv("SSL_CERT_FILE", (dir_->Path() / "ca.pem").string().c_str(), 1);
+  setenv("SSL_CERT_FILE", nettest::Certificates().caFile.c_str(), 1);
   EXPECT_EQ(error, "The certificate of localhost is not trusted: unable to get local issuer certificate");
 }
 
@@ -198,6 +166,18 @@ TEST_F(Https, RefusesACertificateOfAnUntrustedCa) {
   net::THttpClient client;
   const std::string error = Fetch(client, "https://localhost:" + Env("PACKSTUB_TLS_UNTRUSTED_PORT") + "/");
   EXPECT_EQ(error.substr(0, 44), "The certificate of localhost is not trusted:") << error;
+}
+
+TEST_F(Https, RefusesAnExpiredCertificate) {
+  net::THttpClient client;
+  const std::string error = Fetch(client, "https://localhost:" + Env("PACKSTUB_TLS_EXPIRED_PORT") + "/");
+  EXPECT_EQ(error.substr(0, 44), "The certificate of localhost is not trusted:") << error;
+}
+
+TEST_F(Https, RefusesAServerOfferingOnlyTls10) {
+  net::THttpClient client;
+  const std::string error = Fetch(client, "https://localhost:" + Env("PACKSTUB_TLS_TLS10_PORT") + "/");
+  EXPECT_EQ(error.substr(0, 37), "TLS handshake with localhost failed: ") << error;
 }
 
 #endif

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The HTTPS tests of the Windows build under Wine. That build has no TLS
 # server of its own, so this script makes a test CA with two server
-# certificates (localhost, other.example) and a CA nobody trusts with one
-# for localhost, runs an openssl s_server for
+# certificates (localhost, other.example), an expired one for localhost and
+# a CA nobody trusts with one for localhost, runs an openssl s_server for
+# each (and one that offers TLS 1.0 only)
 # each on 127.0.0.1 (each ends by itself within a minute), and runs the
 # Https tests of net_tests.exe against them; the tests trust the CA through
 # the prefix's CurrentUser Root store.
@@ -28,6 +29,8 @@ printf 'basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName=D
     -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign
   openssl req $key -keyout server.key -out server.csr -subj /CN=localhost
   openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile leaf.cnf -out server.pem
+  # Valid from now until a day ago: expired from the start.
+  openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days -1 -extfile leaf.cnf -out expired.pem
   openssl req $key -keyout other.key -out other.csr -subj /CN=other.example
   openssl x509 -req -in other.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile other.cnf -out other.pem
   # A second CA that nobody trusts, with a certificate for localhost.
@@ -42,13 +45,20 @@ free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",
 port=$(free_port)
 other_port=$(free_port)
 untrusted_port=$(free_port)
+expired_port=$(free_port)
+tls10_port=$(free_port)
 timeout 60 openssl s_server -quiet -accept "127.0.0.1:$port" -cert server.pem -key server.key -www </dev/null >/dev/null 2>&1 &
 pids="$pids $!"
 timeout 60 openssl s_server -quiet -accept "127.0.0.1:$other_port" -cert other.pem -key other.key -www </dev/null >/dev/null 2>&1 &
 pids="$pids $!"
 timeout 60 openssl s_server -quiet -accept "127.0.0.1:$untrusted_port" -cert untrusted.pem -key untrusted.key -www </dev/null >/dev/null 2>&1 &
 pids="$pids $!"
-for p in $port $other_port $untrusted_port; do
+timeout 60 openssl s_server -quiet -accept "127.0.0.1:$expired_port" -cert expired.pem -key server.key -www </dev/null >/dev/null 2>&1 &
+pids="$pids $!"
+timeout 60 openssl s_server -quiet -accept "127.0.0.1:$tls10_port" -cert server.pem -key server.key -www \
+  -tls1 -cipher 'DEFAULT@SECLEVEL=0' </dev/null >/dev/null 2>&1 &
+pids="$pids $!"
+for p in $port $other_port $untrusted_port $expired_port $tls10_port; do
   python3 -c "
 import socket, sys, time
 for _ in range(50):
@@ -60,8 +70,9 @@ sys.exit(1)"
 done
 
 export PACKSTUB_TLS_CA="$dir/ca.pem" PACKSTUB_TLS_PORT="$port" PACKSTUB_TLS_OTHER_PORT="$other_port"
-export PACKSTUB_TLS_UNTRUSTED_PORT="$untrusted_port"
+export PACKSTUB_TLS_UNTRUSTED_PORT="$untrusted_port" PACKSTUB_TLS_EXPIRED_PORT="$expired_port"
+export PACKSTUB_TLS_TLS10_PORT="$tls10_port"
 "$runner" "$exe" --gtest_filter='Https.*' > output.txt 2>&1 || { cat output.txt; exit 1; }
 cat output.txt
 # Skipped tests would pass silently: they must have run.
-grep -q '^\[  PASSED  \] 3 tests' output.txt && ! grep -q SKIPPED output.txt
+grep -q '^\[  PASSED  \] 5 tests' output.txt && ! grep -q SKIPPED output.txt

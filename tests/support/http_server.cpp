@@ -1,6 +1,7 @@
 // A loopback HTTP server for tests.
 #include "http_server.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -99,6 +100,11 @@ std::string HttpServer::NotFound() {
          "\r\nConnection: close\r\n\r\n" + body;
 }
 
+void HttpServer::Throttle(std::size_t bytes, std::chrono::milliseconds pause) {
+  pieceBytes_ = bytes;
+  pauseMs_ = static_cast<int>(pause.count());
+}
+
 std::vector<std::string> HttpServer::Requests() const {
   std::lock_guard lock(mutex_);
   return requests_;
@@ -142,12 +148,22 @@ void HttpServer::Answer(std::intptr_t client) {
     const auto route = routes_.find(path);
     answer = route != routes_.end() ? route->second : NotFound();
   }
+#ifdef _WIN32
+  const int flags = 0;
+#else
+  const int flags = MSG_NOSIGNAL;  // a client that went away must not end the test
+#endif
   std::size_t sent = 0;
   while (sent < answer.size()) {
-    const int n = static_cast<int>(::send(static_cast<Native>(client), answer.data() + sent,
-                                          static_cast<int>(answer.size() - sent), 0));
+    const std::size_t piece = pieceBytes_ > 0 ? std::min<std::size_t>(pieceBytes_, answer.size() - sent) : answer.size() - sent;
+    const int n = static_cast<int>(::send(static_cast<Native>(client), answer.data() + sent, static_cast<int>(piece), flags));
     if (n <= 0) return;
     sent += static_cast<std::size_t>(n);
+    sent_ += static_cast<std::size_t>(n);
+    if (pieceBytes_ > 0 && pauseMs_ > 0) {
+      if (stop_) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs_.load()));
+    }
   }
 }
 

@@ -37,6 +37,12 @@ class HttpServer {
   // Request targets in the order they arrived.
   std::vector<std::string> Requests() const;
 
+  // From now on answers go out in pieces of bytes with a pause after each,
+  // so that a test can act while a transfer is under way.
+  void Throttle(std::size_t bytes, std::chrono::milliseconds pause);
+  // Bytes of answers sent so far.
+  std::size_t Sent() const { return sent_; }
+
  private:
   void Serve();
   void Answer(std::intptr_t client);
@@ -45,6 +51,9 @@ class HttpServer {
   int port_ = 0;
   std::chrono::steady_clock::time_point deadline_;
   std::atomic<bool> stop_{false};
+  std::atomic<std::size_t> sent_{0};
+  std::atomic<std::size_t> pieceBytes_{0};
+  std::atomic<int> pauseMs_{0};
   mutable std::mutex mutex_;
   std::map<std::string, std::string> routes_;
   std::vector<std::string> requests_;

@@ -105,8 +105,122 @@ ProcessResult RunProcess(const std::u16string& program, const std::vector<std::u
   result.err = ReadFile(dir.Path() / "err");
   return result;
 }
+
+RunningProcess::RunningProcess(const std::u16string& program, const std::vector<std::u16string>& args,
+                               const std::string& outFile) {
+  std::wstring commandLine = Quote(program);
+  for (const auto& arg : args) commandLine += L" " + Quote(arg);
+  Handle in, out;
+  in.h = Inheritable(u"NUL", GENERIC_READ, OPEN_EXISTING);
+  out.h = Inheritable(sys::FromUtf8(outFile), GENERIC_WRITE, CREATE_ALWAYS);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in.h;
+  startup.hStdOutput = out.h;
+  startup.hStdError = out.h;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(reinterpret_cast<const wchar_t*>(program.c_str()), commandLine.data(), nullptr, nullptr, TRUE,
+                      0, nullptr, nullptr, &startup, &info)) {
+    return;
+  }
+  CloseHandle(info.hThread);
+  handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+}
+
+RunningProcess::~RunningProcess() {
+  if (handle_ == -1) return;
+  if (!done_) Kill();
+  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool RunningProcess::Started() const { return handle_ != -1; }
+
+void RunningProcess::Kill() {
+  if (handle_ == -1 || done_) return;
+  TerminateProcess(reinterpret_cast<HANDLE>(handle_), 1);
+  WaitForSingleObject(reinterpret_cast<HANDLE>(handle_), INFINITE);
+  done_ = true;
+}
+
+int RunningProcess::Wait() {
+  if (handle_ == -1 || done_) return -1;
+  if (WaitForSingleObject(reinterpret_cast<HANDLE>(handle_), 60000) != WAIT_OBJECT_0) return -1;
+  done_ = true;
+  DWORD code = 0;
+  GetExitCodeProcess(reinterpret_cast<HANDLE>(handle_), &code);
+  return static_cast<int>(code);
+}
 #else
+namespace {
+
+// The child's side: standard streams, the caller's setup, the program.
+[[noreturn]] void StartChild(const std::string& path, std::vector<char*>& argv, const char* outPath,
+                             const char* errPath, const std::function<int()>* setup) {
+  const int in = ::open("/dev/null", O_RDONLY);
+  const int out = ::open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int err = errPath == nullptr ? out : ::open(errPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (in < 0 || out < 0 || err < 0) ::_exit(126);
+  ::dup2(in, 0);
+  ::dup2(out, 1);
+  ::dup2(err, 2);
+  if (setup != nullptr && *setup && (*setup)() != 0) ::_exit(kSetupFailed);
+  ::execv(path.c_str(), argv.data());
+  ::_exit(127);
+}
+
+}  // namespace
+
+RunningProcess::RunningProcess(const std::u16string& program, const std::vector<std::u16string>& args,
+                               const std::string& outFile) {
+  const std::string path = sys::ToUtf8(program);
+  std::vector<std::string> words = {path};
+  for (const auto& arg : args) words.push_back(sys::ToUtf8(arg));
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const pid_t child = ::fork();
+  if (child < 0) return;
+  if (child == 0) StartChild(path, argv, outFile.c_str(), nullptr, nullptr);
+  handle_ = child;
+}
+
+RunningProcess::~RunningProcess() {
+  if (handle_ != -1 && !done_) Kill();
+}
+
+bool RunningProcess::Started() const { return handle_ != -1; }
+
+void RunningProcess::Kill() {
+  if (handle_ == -1 || done_) return;
+  ::kill(static_cast<pid_t>(handle_), SIGKILL);
+  int status = 0;
+  while (::waitpid(static_cast<pid_t>(handle_), &status, 0) < 0 && errno == EINTR) {
+  }
+  done_ = true;
+}
+
+int RunningProcess::Wait() {
+  if (handle_ == -1 || done_) return -1;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  for (;;) {
+    const pid_t done = ::waitpid(static_cast<pid_t>(handle_), &status, WNOHANG);
+    if (done == static_cast<pid_t>(handle_)) break;
+    if (done < 0 && errno != EINTR) return -1;
+    if (std::chrono::steady_clock::now() > deadline) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  done_ = true;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 ProcessResult RunProcess(const std::u16string& program, const std::vector<std::u16string>& args) {
+  return RunProcess(program, args, std::function<int()>());
+}
+
+ProcessResult RunProcess(const std::u16string& program, const std::vector<std::u16string>& args,
+                         const std::function<int()>& setup) {
   TempDir dir;
   ProcessResult result;
   const std::string path = sys::ToUtf8(program);
@@ -120,17 +234,7 @@ ProcessResult RunProcess(const std::u16string& program, const std::vector<std::u
 
   const pid_t child = ::fork();
   if (child < 0) return result;
-  if (child == 0) {
-    const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in < 0 || out < 0 || err < 0) ::_exit(126);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    ::execv(path.c_str(), argv.data());
-    ::_exit(127);
-  }
+  if (child == 0) StartChild(path, argv, outPath.c_str(), errPath.c_str(), &setup);
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
   for (;;) {
