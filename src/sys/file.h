@@ -50,7 +50,8 @@ class File {
   static Result<File> Open(const std::u16string& path, Access access,
                            Share share, Disposition disposition);
   // Open(path, ReadWrite, share, CreateAlways) for a file being unpacked,
-  // asking the file system about path once before the create: a symbolic
+  // asking the file system about path at most once before the create (on
+  // POSIX only when the name exists already): a symbolic
   // link at its last component (on Windows any reparse point) is refused
   // with kErrorIsLink and never followed; an existing read-only file is
   // refused as Open refuses it.

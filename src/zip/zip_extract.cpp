@@ -46,6 +46,26 @@ void CheckDrive(const std::u16string& fullPath) {
   }
 }
 
+// FullPath of a path that begins with the destination (base, as the caller
+// gave it), from the destination's full form (baseFull) instead of the
+// working directory. On POSIX the resolution is lexical and goes left to
+// right, so resolving the destination first and the rest on top of it
+// gives the same text as resolving the whole; a relative destination
+// spares the working directory look-ups, three for every file. Other paths,
+// and every path on Windows, whose resolution has rules of its own, take
+// the system's resolution as they are.
+std::u16string FullPathBelow(const std::u16string& base, const std::u16string& baseFull,
+                             const std::u16string& path) {
+  if constexpr (kStyle == PathStyle::Posix) {
+    std::u16string_view stem = base;
+    while (!stem.empty() && stem.back() == u'/') stem.remove_suffix(1);
+    const bool below = !stem.empty() && base.front() != u'/' && path.starts_with(stem) &&
+                       (path.size() == stem.size() || path[stem.size()] == u'/');
+    if (below && baseFull.starts_with(u'/')) return FullPath(baseFull + path.substr(stem.size()));
+  }
+  return FullPath(path);
+}
+
 [[noreturn]] void ThrowThroughLink(std::u16string_view name) {
   throw EZipUnsafeEntry(base::Format(u"Entry \"%s\" would be written through a symbolic link", {name}));
 }
@@ -79,7 +99,7 @@ std::u16string TZipFile::BaseDirectory(const std::u16string& Path) {
 
 void TZipFile::MakeDirectories(const std::u16string& directory, const std::u16string& entryName) {
   if (HasInvalidPathChars(directory)) throw base::EArgumentException(u"Invalid characters in path");
-  const std::u16string full = WithoutTrailingSeparator(FullPath(directory));
+  const std::u16string full = WithoutTrailingSeparator(FullPathBelow(basePath_, baseFullPath_, directory));
   CheckFullPath(full, kMaxDirectoryPath, kStyle);
   CheckDrive(full);
   if (knownDirectories_.contains(full)) return;
@@ -146,7 +166,7 @@ bool IsEmpty(const sys::UnpackedFileMetadata& metadata) {
 // Nothing changes between the updates, so one round of tests stands for the
 // round before each. The file is there: it has just been written.
 void TZipFile::CheckMetadataPath(const std::u16string& path) {
-  const std::u16string full = FullPath(path);
+  const std::u16string full = FullPathBelow(basePath_, baseFullPath_, path);
   CheckFullPath(full, kMaxFilePath, kStyle);
   CheckDrive(full);
   const std::u16string directory = WithoutTrailingSeparator(DirectoryPart(full, kStyle));
@@ -168,7 +188,7 @@ void TZipFile::Extract(int Index, const std::u16string& Path, bool CreateSubdirs
   // path catches whatever the platform's own resolution would still make
   // of a name (a device name on Windows, for one).
   const std::u16string base = BaseDirectory(Path);
-  const std::u16string fullTarget = FullPath(target);
+  const std::u16string fullTarget = FullPathBelow(Path, base, target);
   if (!IsWithinDirectory(base, fullTarget, kStyle)) {
     throw EZipUnsafeEntry(
         base::Format(u"Entry \"%s\" would be written outside the destination directory", {name}));

@@ -5,7 +5,10 @@
 
 #include <chrono>
 #include <ctime>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "support/temp_dir.h"
 #include "sys/codepage.h"
@@ -120,6 +123,45 @@ TEST(FinishUnpackedFile, SetsTimeAndModeOnTheOpenFileAndClosesIt) {
       EXPECT_EQ(seconds.count(), static_cast<long long>(std::mktime(&local))) << c.name;
     }
   }
+}
+
+// Conversions of the same local time are remembered, but only for the zone
+// setting they were made under: after a change of TZ the same stamp is a
+// different moment.
+TEST(SetFileTimesFromLocal, FollowsAChangeOfTheZoneSetting) {
+  struct ZoneSetting {
+    ZoneSetting() {
+      if (const char* value = std::getenv("TZ")) saved = value;
+    }
+    ~ZoneSetting() {
+      if (saved) ::setenv("TZ", saved->c_str(), 1);
+      else ::unsetenv("TZ");
+      ::tzset();
+    }
+    std::optional<std::string> saved;
+  } restore;
+  TempDir dir;
+  WriteFile(dir.Path() / "f", "x");
+  const sys::LocalDateTime noon{.year = 2020, .month = 6, .day = 1, .hour = 12, .minute = 0, .second = 0};
+  const auto stamp = [&] {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::file_clock::to_sys(fs::last_write_time(dir.Path() / "f")).time_since_epoch())
+        .count();
+  };
+  constexpr long long kNoonUtc = 1591012800;  // 2020-06-01 12:00:00 UTC
+  const struct {
+    const char* zone;
+    long long utc;
+  } zones[] = {{"UTC0", kNoonUtc}, {"EST5", kNoonUtc + 5 * 3600}, {"EST5", kNoonUtc + 5 * 3600}, {"UTC0", kNoonUtc}};
+  for (const auto& z : zones) {
+    ::setenv("TZ", z.zone, 1);
+    ::tzset();
+    ASSERT_EQ(sys::SetFileTimesFromLocal(dir.Text("f"), noon), 0) << z.zone;
+    EXPECT_EQ(stamp(), z.utc) << z.zone;
+  }
+  // Another stamp under the same setting is converted, not taken from the last.
+  ASSERT_EQ(sys::SetFileTimesFromLocal(dir.Text("f"), {.year = 2020, .month = 6, .day = 1, .hour = 13}), 0);
+  EXPECT_EQ(stamp(), kNoonUtc + 3600);
 }
 #endif
 

@@ -226,6 +226,71 @@ TEST_F(ZipExtractTest, RefusesEntriesThatWouldLeaveTheDestination) {
   EXPECT_FALSE(fs::exists(temp_.Path() / "dl2"));
 }
 
+// A relative destination is resolved against the working directory, in
+// whatever spelling it comes: the same files, the same refusals and the same
+// path-length limits as its full form.
+TEST_F(ZipExtractTest, UnpacksIntoARelativeDestinationAsIntoItsFullForm) {
+  struct WorkingDirectory {
+    explicit WorkingDirectory(const fs::path& to) : previous(fs::current_path()) { fs::current_path(to); }
+    ~WorkingDirectory() { fs::current_path(previous); }
+    fs::path previous;
+  };
+  fs::create_directories(temp_.Path() / "work" / "x");
+  const WorkingDirectory inside(temp_.Path() / "work");
+  const fs::path out = temp_.Path() / "work" / "dl";
+  // The longest directory name that still fits below the full destination.
+  const std::size_t fits = 247 - (temp_.Text(fs::path("work") / "dl") + sys::kPathDelimiter).size();
+  const std::uint16_t unix = 0x031E;
+  for (const char* spelling : {"dl", "dl/", "./dl//", "x/../dl", "x/.././dl/."}) {
+    const std::u16string destination = sys::FromUtf8(spelling);
+    std::error_code ignored;
+    fs::remove_all(out, ignored);
+    Archive archive;
+    archive.entries = {Entry{.name = "a/b/c.txt", .data = "deep", .method = 8},
+                       Entry{.name = "top.sh", .data = "#!/bin/sh\n", .madeBy = unix,
+                             .externalAttributes = 0100750u << 16, .dosTime = zip_testing::DosStamp(2021, 7, 4, 13, 45, 30)},
+                       Entry{.name = "empty/", .data = ""},
+                       Entry{.name = std::string(fits, 'd') + "/f", .data = "fits"}};
+    WriteFile(temp_.Path() / "package.zip", Build(archive));
+    TZipFile::ExtractZipFile(temp_.Text("package.zip"), destination, nullptr);
+    EXPECT_EQ(ReadFile(out / "a" / "b" / "c.txt"), "deep") << spelling;
+    EXPECT_EQ(ReadFile(out / "top.sh"), "#!/bin/sh\n") << spelling;
+    EXPECT_TRUE(fs::is_directory(out / "empty")) << spelling;
+    EXPECT_EQ(ReadFile(out / std::string(fits, 'd') / "f"), "fits") << spelling;
+    std::tm local{};
+    local.tm_year = 2021 - 1900;
+    local.tm_mon = 6;
+    local.tm_mday = 4;
+    local.tm_hour = 13;
+    local.tm_min = 45;
+    local.tm_sec = 30;
+    local.tm_isdst = -1;
+    const auto written = std::chrono::file_clock::to_sys(fs::last_write_time(out / "top.sh"));
+    EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
+                  written - std::chrono::system_clock::from_time_t(std::mktime(&local)))
+                  .count(),
+              0)
+        << spelling;
+#ifndef _WIN32
+    EXPECT_EQ(static_cast<unsigned>(fs::status(out / "top.sh").permissions()) & 0777u, 0750u) << spelling;
+#endif
+    EXPECT_FALSE(fs::exists(temp_.Path() / "work" / "x" / "dl")) << spelling;
+
+    Archive tooLong;
+    tooLong.entries = {Entry{.name = std::string(fits + 1, 'e') + "/f", .data = "x"}};
+    WriteFile(temp_.Path() / "package.zip", Build(tooLong));
+    EXPECT_THROW(TZipFile::ExtractZipFile(temp_.Text("package.zip"), destination, nullptr),
+                 base::EPathTooLongException)
+        << spelling;
+    Archive escaping;
+    escaping.entries = {Entry{.name = "a/../../up.txt", .data = "evil"}};
+    WriteFile(temp_.Path() / "package.zip", Build(escaping));
+    EXPECT_THROW(TZipFile::ExtractZipFile(temp_.Text("package.zip"), destination, nullptr), zip::EZipUnsafeEntry)
+        << spelling;
+    EXPECT_FALSE(fs::exists(temp_.Path() / "work" / "up.txt")) << spelling;
+  }
+}
+
 TEST_F(ZipExtractTest, DecidesOnTheDecodedNameNotOnItsBytes) {
   // 0x5C is the trail byte of the first character: as bytes this reads
   // ".\x81\..\x"-like, decoded it holds no separator at all.
