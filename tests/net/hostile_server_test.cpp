@@ -4,13 +4,16 @@
 // then fetches from a sound server as if nothing had happened.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <vector>
 
 #include "base/file_stream.h"
 #include "hostile_servers.h"
 #include "net/http_client.h"
 #include "support/temp_dir.h"
 #include "sys/codepage.h"
+#include "sys/tcp_socket.h"
 #include "test_certificates.h"
 
 namespace {
@@ -86,6 +89,36 @@ TEST(StalledServer, ATlsHandshakeWithoutAnswerEndsWithTheReadTimeout) {
   } catch (const net::ESocketError& error) {
     EXPECT_EQ(error.Message(), u"Socket Error # 10060\r\nConnection timed out.");
   }
+}
+
+// A server whose queue of connections is full leaves further attempts
+// unanswered; the connect time-out ends the wait for one. Without it the
+// system's own retries would go on for about two minutes.
+TEST(StalledServer, AConnectionNobodyTakesEndsWithTheConnectTimeout) {
+  nettest::SilentServer server(0);
+  std::vector<sys::Socket> queued;
+  bool full = false;
+  for (int attempt = 0; attempt < 16 && !full; ++attempt) {
+    sys::Result<sys::Socket> socket = sys::Socket::Connect("127.0.0.1", server.Port(), 300);
+    if (socket) {
+      queued.push_back(std::move(*socket));
+    } else {
+      ASSERT_EQ(socket.Error(), sys::kSocketTimedOut);
+      full = true;
+    }
+  }
+  ASSERT_TRUE(full) << "the system kept taking connections: " << queued.size();
+  net::THttpClient client;
+  client.ConnectTimeout = 300;
+  base::TMemoryStream stream;
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    client.Get(sys::FromUtf8("http://127.0.0.1:" + std::to_string(server.Port()) + "/pkg/demo.zip"), stream);
+    ADD_FAILURE() << "no failure";
+  } catch (const net::ESocketError& error) {
+    EXPECT_EQ(error.Message(), u"Socket Error # 10060\r\nConnection timed out.");
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "the system's time-out, not ours";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HostileServers, ::testing::ValuesIn(nettest::HostileServers()),

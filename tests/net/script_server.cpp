@@ -235,14 +235,14 @@ void ScriptServer::Run() {
   }
 }
 
-SilentServer::SilentServer() {
+SilentServer::SilentServer(int backlog) {
   StartSockets();
   const NativeSocket listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  listen(listener, 8);
+  listen(listener, backlog);
   socklen_t length = sizeof address;
   getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
   port_ = ntohs(address.sin_port);

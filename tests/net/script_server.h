@@ -64,10 +64,11 @@ class ScriptServer {
 };
 
 // A server that takes connections (the system completes them) and never
-// says a word; closed when destroyed.
+// says a word; closed when destroyed. The system completes as many as the
+// backlog holds; attempts beyond it are left unanswered.
 class SilentServer {
  public:
-  SilentServer();
+  explicit SilentServer(int backlog = 8);
   ~SilentServer();
   SilentServer(const SilentServer&) = delete;
   SilentServer& operator=(const SilentServer&) = delete;
