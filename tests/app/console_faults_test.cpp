@@ -264,11 +264,6 @@ class KilledRun : public ConsoleRun {
 };
 
 TEST_F(KilledRun, DuringTheDownload) {
-#ifdef _WIN32
-  // Seen under Wine: the run after the kill did not end within a minute in
-  // two of three runs; the cause is not found yet.
-  GTEST_SKIP() << "not reliable under Wine yet: the run after the kill hangs";
-#endif
   const std::size_t bigSize = 2u << 20;
   const std::string package = HttpServer::Ok(Package({InstallerEntry(), Made("big.bin", Noise(bigSize), 0)}));
   Serve(package);

@@ -46,6 +46,19 @@ bool Readable(std::intptr_t s) {
   return ready > 0;
 }
 
+// The server answers one connection at a time, so a client that is gone
+// but whose connection stays open (under Wine, a killed process's socket
+// outlives it) must not hold the send of a large answer, and with it every
+// later request, for ever: a send that cannot go on for 10 s gives up.
+void LimitSendWait(Native client) {
+#ifdef _WIN32
+  const DWORD timeout = 10000;
+#else
+  const timeval timeout{10, 0};
+#endif
+  ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+}
+
 }  // namespace
 
 HttpServer::HttpServer(std::chrono::seconds lifetime) : deadline_(std::chrono::steady_clock::now() + lifetime) {
@@ -121,6 +134,7 @@ void HttpServer::Serve() {
 #ifdef _WIN32
     SetHandleInformation(reinterpret_cast<HANDLE>(client), HANDLE_FLAG_INHERIT, 0);
 #endif
+    LimitSendWait(client);
     Answer(static_cast<std::intptr_t>(client));
     CloseSocket(static_cast<std::intptr_t>(client));
   }
