@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "support/local_time.h"
 #include "support/temp_dir.h"
 #include "sys/codepage.h"
 #include "sys/file.h"
@@ -109,18 +110,8 @@ TEST(FinishUnpackedFile, SetsTimeAndModeOnTheOpenFileAndClosesIt) {
     const fs::perms now = fs::status(dir.Path() / c.name).permissions();
     EXPECT_EQ(now, c.perms == fs::perms::unknown ? created : c.perms) << c.name;  // never a set-id bit
     if (c.metadata.time) {
-      std::tm local{};
-      local.tm_year = 2021 - 1900;
-      local.tm_mon = 6;
-      local.tm_mday = 14;
-      local.tm_hour = 9;
-      local.tm_min = 30;
-      local.tm_sec = 42;
-      local.tm_isdst = -1;
-      const auto written = fs::last_write_time(dir.Path() / c.name);
-      const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-          std::chrono::file_clock::to_sys(written).time_since_epoch());
-      EXPECT_EQ(seconds.count(), static_cast<long long>(std::mktime(&local))) << c.name;
+      EXPECT_EQ(testing_support::WriteSeconds(dir.Path() / c.name), testing_support::LocalSeconds(2021, 7, 14, 9, 30, 42))
+          << c.name;
     }
   }
 }
@@ -143,11 +134,7 @@ TEST(SetFileTimesFromLocal, FollowsAChangeOfTheZoneSetting) {
   TempDir dir;
   WriteFile(dir.Path() / "f", "x");
   const sys::LocalDateTime noon{.year = 2020, .month = 6, .day = 1, .hour = 12, .minute = 0, .second = 0};
-  const auto stamp = [&] {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::file_clock::to_sys(fs::last_write_time(dir.Path() / "f")).time_since_epoch())
-        .count();
-  };
+  const auto stamp = [&] { return testing_support::WriteSeconds(dir.Path() / "f"); };
   constexpr long long kNoonUtc = 1591012800;  // 2020-06-01 12:00:00 UTC
   const struct {
     const char* zone;

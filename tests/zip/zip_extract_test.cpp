@@ -15,6 +15,7 @@
 #include "base/exception.h"
 #include "sys/codepage.h"
 #include "sys/file.h"
+#include "support/local_time.h"
 #include "support/temp_dir.h"
 #include "zip/zip_errors.h"
 #include "zip/zip_file.h"
@@ -136,17 +137,7 @@ TEST_F(ZipExtractTest, SetsTheLocalModificationTime) {
                      Entry{.name = "undated", .data = "y", .dosTime = 0}};
   const auto before = fs::file_time_type::clock::now() - std::chrono::seconds(5);
   Extract(archive);
-  std::tm local{};
-  local.tm_year = 2021 - 1900;
-  local.tm_mon = 6;
-  local.tm_mday = 4;
-  local.tm_hour = 13;
-  local.tm_min = 45;
-  local.tm_sec = 30;
-  local.tm_isdst = -1;
-  const auto expected = std::chrono::system_clock::from_time_t(std::mktime(&local));
-  const auto written = std::chrono::file_clock::to_sys(fs::last_write_time(Out("dated")));
-  EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(written - expected).count(), 0);
+  EXPECT_EQ(testing_support::WriteSeconds(Out("dated")), testing_support::LocalSeconds(2021, 7, 4, 13, 45, 30));
   // Month 0: the time the system gave it stays.
   EXPECT_GT(fs::last_write_time(Out("undated")), before);
 }
@@ -257,19 +248,7 @@ TEST_F(ZipExtractTest, UnpacksIntoARelativeDestinationAsIntoItsFullForm) {
     EXPECT_EQ(ReadFile(out / "top.sh"), "#!/bin/sh\n") << spelling;
     EXPECT_TRUE(fs::is_directory(out / "empty")) << spelling;
     EXPECT_EQ(ReadFile(out / std::string(fits, 'd') / "f"), "fits") << spelling;
-    std::tm local{};
-    local.tm_year = 2021 - 1900;
-    local.tm_mon = 6;
-    local.tm_mday = 4;
-    local.tm_hour = 13;
-    local.tm_min = 45;
-    local.tm_sec = 30;
-    local.tm_isdst = -1;
-    const auto written = std::chrono::file_clock::to_sys(fs::last_write_time(out / "top.sh"));
-    EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
-                  written - std::chrono::system_clock::from_time_t(std::mktime(&local)))
-                  .count(),
-              0)
+    EXPECT_EQ(testing_support::WriteSeconds(out / "top.sh"), testing_support::LocalSeconds(2021, 7, 4, 13, 45, 30))
         << spelling;
 #ifndef _WIN32
     EXPECT_EQ(static_cast<unsigned>(fs::status(out / "top.sh").permissions()) & 0777u, 0750u) << spelling;
