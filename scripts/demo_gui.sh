@@ -77,7 +77,14 @@ box_pid=$!
 if wait_for 30 window_up '^packstub$'; then
   sleep 0.5
   shot linux-message-box.png
+  # A single key press can be lost while the box takes the focus: press
+  # again until the program has ended, and end it after 10 s at the latest.
   wid=$(xdotool search --onlyvisible --name '^packstub$' | head -n 1)
-  xdotool windowfocus --sync "$wid" key Return
+  for _ in $(seq 20); do
+    kill -0 $box_pid 2>/dev/null || break
+    xdotool windowfocus "$wid" key Return 2>/dev/null || true
+    sleep 0.5
+  done
 fi
+kill $box_pid 2>/dev/null || true
 wait $box_pid || true
